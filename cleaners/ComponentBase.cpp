@@ -1,0 +1,121 @@
+#include "ComponentBase.h"
+
+#include <commctrl.h>
+
+#include "Server.h"
+
+ComponentBase::ComponentBase() : references_(1)
+{
+    ServerObjectCreated();
+}
+
+ComponentBase::~ComponentBase()
+{
+    ServerObjectDestroyed();
+}
+
+HRESULT STDMETHODCALLTYPE ComponentBase::QueryInterface(REFIID riid, void** object)
+{
+    if (object == NULL)
+        return E_POINTER;
+    *object = NULL;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_ICleanerComponent))
+        return E_NOINTERFACE;
+    *object = static_cast<ICleanerComponent*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE ComponentBase::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+ULONG STDMETHODCALLTYPE ComponentBase::Release()
+{
+    LONG references = InterlockedDecrement(&references_);
+    if (references == 0)
+        delete this;
+    return static_cast<ULONG>(references);
+}
+
+HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
+                           const char* caption, UINT ownTemplate, DLGPROC ownProc)
+{
+    if (addPages == NULL)
+        return S_OK;
+
+    HPROPSHEETPAGE* callerPages = NULL;
+    int callerCount = addPages(&callerPages, info);
+    // Never trust the count beyond what the array holds.
+    SIZE_T callerBytes = callerPages != NULL ? LocalSize(callerPages) : 0;
+    int callerCapacity = static_cast<int>(callerBytes / sizeof(HPROPSHEETPAGE));
+    if (callerCount < 0)
+        callerCount = 0;
+    if (callerCount > callerCapacity)
+        callerCount = callerCapacity;
+
+    HPROPSHEETPAGE* pages = callerPages;
+    int pageCount = callerCount;
+    HPROPSHEETPAGE* ownPages = NULL;
+    if (ownTemplate != 0) {
+        PROPSHEETPAGEA page;
+        ZeroMemory(&page, sizeof(page));
+        page.dwSize = PROPSHEETPAGEA_V1_SIZE;
+        page.hInstance = g_module;
+        page.pszTemplate = MAKEINTRESOURCEA(ownTemplate);
+        page.pfnDlgProc = ownProc;
+        page.lParam = info;
+        HPROPSHEETPAGE own = CreatePropertySheetPageA(&page);
+        ownPages = own != NULL ? static_cast<HPROPSHEETPAGE*>(
+                                     LocalAlloc(LPTR, callerBytes + sizeof(HPROPSHEETPAGE)))
+                               : NULL;
+        if (ownPages != NULL) {
+            ownPages[0] = own;
+            if (callerBytes != 0)
+                CopyMemory(ownPages + 1, callerPages, callerBytes);
+            pages = ownPages;
+            pageCount = callerCount + 1;
+        } else if (own != NULL) {
+            DestroyPropertySheetPage(own);
+        }
+    }
+
+    PROPSHEETHEADERA header;
+    ZeroMemory(&header, sizeof(header));
+    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.hwndParent = parent;
+    header.pszCaption = caption;
+    header.nPages = pageCount;
+    header.nStartPage = 0;
+    header.phpage = pages;
+    PropertySheetA(&header);
+
+    if (callerPages != NULL)
+        LocalFree(callerPages);
+    if (ownPages != NULL)
+        LocalFree(ownPages);
+    return S_OK;
+}
+
+HRESULT LoadDescription(UINT stringId, char* buffer, int capacity)
+{
+    // A capacity of 0 would make LoadString store a pointer into the buffer.
+    if (buffer == NULL || capacity <= 0)
+        return E_INVALIDARG;
+    buffer[0] = '\0';
+    LoadStringA(g_module, stringId, buffer, capacity);
+    return S_OK;
+}
+
+const RegKeyInfo* PageKeyInfo(HWND page)
+{
+    return static_cast<const RegKeyInfo*>(GetPropA(page, "RegKeyInfo"));
+}
+
+void StorePageKeyInfo(HWND page, LPARAM initParam)
+{
+    const PROPSHEETPAGEA* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(initParam);
+    if (sheetPage != NULL)
+        SetPropA(page, "RegKeyInfo", reinterpret_cast<HANDLE>(sheetPage->lParam));
+}

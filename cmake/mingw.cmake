@@ -1,0 +1,19 @@
+# Cross-compiling toolchain for MinGW-w64 (posix thread model, static runtime).
+# LS_ARCH selects the target: i686 (the shipped 32-bit build, default) or x86_64.
+if(NOT LS_ARCH)
+  set(LS_ARCH i686)
+endif()
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${LS_ARCH})
+set(_triple ${LS_ARCH}-w64-mingw32)
+
+set(CMAKE_C_COMPILER   ${_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+set(CMAKE_RC_COMPILER  ${_triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
