@@ -129,12 +129,9 @@ int RemoveContents(const char* folder, BOOL recycle, BOOL removeFolders, bool to
     return 1;
 }
 
-} // namespace
-
-DWORD GetTreeSize(const char* folder)
+// Adds up the sizes of the files below `folder`.
+DWORD SumTree(const char* folder)
 {
-    if (folder == NULL)
-        return 0;
     char pattern[kPatternBuffer];
     if (!Join(pattern, sizeof(pattern), folder, "*.*", ""))
         return 0;
@@ -150,7 +147,7 @@ DWORD GetTreeSize(const char* folder)
         char child[kPathBuffer];
         if (IsPlainFolder(attributes)) {
             if (Join(child, sizeof(child), folder, entry.cFileName, "\\"))
-                total = SaturatingAdd(total, GetTreeSize(child));
+                total = SaturatingAdd(total, SumTree(child));
         } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
                    Join(child, sizeof(child), folder, entry.cFileName, "")) {
             total = SaturatingAdd(total, FileSize(child));
@@ -158,6 +155,16 @@ DWORD GetTreeSize(const char* folder)
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     return total;
+}
+
+} // namespace
+
+DWORD GetTreeSize(const char* folder)
+{
+    char full[kPathBuffer];
+    if (!CanonicalAbsolutePath(folder, full))
+        return 0;
+    return SumTree(full);
 }
 
 int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders)

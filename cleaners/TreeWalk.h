@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-// Total bytes of all files below `folder` (with or without a trailing
+// Total bytes of all files below the absolute `folder` (with or without a trailing
 // backslash). Saturates at 0xFFFFFFFF; a file of 4 GiB or more counts as
 // 0xFFFFFFFF. Files that cannot be opened for reading with read sharing, links,
 // and folders with attribute bits besides FILE_ATTRIBUTE_DIRECTORY add 0.

@@ -98,8 +98,10 @@ LONG RegistryKey::SetDword(const char* name, DWORD value)
 
 // Reads a value into a scratch buffer and copies it to the caller only when
 // the read succeeds and the type is one of the two accepted: a failed or
-// refused read never changes the caller's buffer. (RegQueryValueEx leaves the
-// buffer undefined when the value does not fit.)
+// refused read never changes the caller's buffer (RegQueryValueEx leaves it
+// undefined when the value does not fit). A text of exactly `size` characters
+// is taken whether or not it was stored with its terminating zero; the
+// caller's extra zero byte ends it.
 LONG RegistryKey::ReadChecked(const char* name, DWORD type1, DWORD type2, BYTE* buffer,
                               DWORD size)
 {
@@ -108,21 +110,25 @@ LONG RegistryKey::ReadChecked(const char* name, DWORD type1, DWORD type2, BYTE* 
     if (buffer == NULL)
         return ERROR_INVALID_PARAMETER;
 
-    BYTE local[kStackRead];
+    BYTE local[kStackRead + 1];
     BYTE* scratch = local;
     if (size > kStackRead) {
-        scratch = static_cast<BYTE*>(LocalAlloc(LMEM_FIXED, size));
+        scratch = static_cast<BYTE*>(LocalAlloc(LMEM_FIXED, size + 1));
         if (scratch == NULL)
             return ERROR_NOT_ENOUGH_MEMORY;
     }
 
     DWORD type = REG_NONE;
-    DWORD length = size;
+    DWORD length = size + 1;
     LONG status = RegQueryValueExA(handle_, name, NULL, &type, scratch, &length);
     if (status == ERROR_SUCCESS && type != type1 && type != type2)
         status = ERROR_INVALID_DATA;
-    if (status == ERROR_SUCCESS && length > size)
-        status = ERROR_MORE_DATA;
+    if (status == ERROR_SUCCESS && length > size) {
+        if (length == size + 1 && IsTextType(type) && scratch[size] == '\0')
+            length = size;
+        else
+            status = ERROR_MORE_DATA;
+    }
     if (status == ERROR_SUCCESS)
         CopyMemory(buffer, scratch, length);
 

@@ -1,0 +1,406 @@
+#include "TestSupport.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string ExeFolder()
+{
+    char path[MAX_PATH + 1] = "";
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    char* slash = strrchr(path, '\\');
+    if (slash != NULL)
+        *slash = '\0';
+    return path;
+}
+
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH + 1] = "";
+    GetFullPathNameA(path.c_str(), MAX_PATH, full, NULL);
+    return full;
+}
+
+std::string EnvironmentValue(const char* name)
+{
+    char value[4096] = "";
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
+    return length != 0 && length < sizeof(value) ? value : "";
+}
+
+} // namespace
+
+std::string ScratchRoot()
+{
+    return ExeFolder() + "\\scratch";
+}
+
+ScratchDir::ScratchDir(const char* name)
+{
+    char unique[64];
+    wsprintfA(unique, "-%lu", GetCurrentProcessId());
+    path_ = ScratchRoot() + "\\" + name + unique;
+    WipeTree(path_);
+    MakeDirs(path_);
+}
+
+ScratchDir::~ScratchDir()
+{
+    WipeTree(path_);
+}
+
+void MakeDirs(const std::string& path)
+{
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\')
+            CreateDirectoryA(path.substr(0, i).c_str(), NULL);
+}
+
+void MakeFile(const std::string& path, DWORD size)
+{
+    size_t slash = path.rfind('\\');
+    if (slash != std::string::npos)
+        MakeDirs(path.substr(0, slash));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    std::string data(size, 'x');
+    DWORD written = 0;
+    if (size != 0)
+        WriteFile(file, data.data(), size, &written, NULL);
+    CloseHandle(file);
+    ASSERT_EQ(size, written) << path;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WipeTree(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileA(path.c_str()))
+            RemoveDirectoryA(path.c_str()); // a link to a folder
+        return;
+    }
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name != "." && name != "..")
+                WipeTree(path + "\\" + name);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+ScratchKey::ScratchKey(HKEY root, const char* path) : root_(root), path_(path)
+{
+    DeleteKeyTree(root_, path);
+}
+
+ScratchKey::~ScratchKey()
+{
+    DeleteKeyTree(root_, path_.c_str());
+}
+
+void DeleteKeyTree(HKEY root, const char* path)
+{
+    SHDeleteKeyA(root, path);
+}
+
+bool KeyExists(HKEY root, const char* path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+int ValueCount(HKEY root, const char* path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD values = 0;
+    RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    return static_cast<int>(values);
+}
+
+std::string ReadString(HKEY root, const char* path, const char* name, const char* fallback)
+{
+    char value[1024] = "";
+    DWORD size = sizeof(value) - 1;
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return fallback;
+    LONG status = RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_SZ ? value : fallback;
+}
+
+DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return fallback;
+    LONG status = RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_DWORD ? value : fallback;
+}
+
+void WriteString(HKEY root, const char* path, const char* name, const char* value)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+    RegCloseKey(key);
+}
+
+void WriteDword(HKEY root, const char* path, const char* name, DWORD value)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(key);
+}
+
+std::string ServerPath()
+{
+    return FullPath(ExeFolder() + "\\..\\bin\\LSCleaners.dll");
+}
+
+HMODULE Server()
+{
+    static HMODULE module = LoadLibraryA(ServerPath().c_str());
+    return module;
+}
+
+HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** object)
+{
+    typedef HRESULT(STDAPICALLTYPE * GetClassObject)(REFCLSID, REFIID, void**);
+    GetClassObject get =
+        reinterpret_cast<GetClassObject>(GetProcAddress(Server(), "DllGetClassObject"));
+    return get != NULL ? get(clsid, riid, object) : E_FAIL;
+}
+
+HRESULT ServerCanUnloadNow()
+{
+    typedef HRESULT(STDAPICALLTYPE * CanUnloadNow)();
+    CanUnloadNow canUnload =
+        reinterpret_cast<CanUnloadNow>(GetProcAddress(Server(), "DllCanUnloadNow"));
+    return canUnload != NULL ? canUnload() : E_FAIL;
+}
+
+ICleanerComponent* MakeComponent(REFCLSID clsid)
+{
+    IClassFactory* factory = NULL;
+    if (FAILED(ServerGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+        return NULL;
+    ICleanerComponent* component = NULL;
+    factory->CreateInstance(NULL, IID_ICleanerComponent, reinterpret_cast<void**>(&component));
+    factory->Release();
+    return component;
+}
+
+TempFolderOverride::TempFolderOverride(const std::string& folder)
+    : oldTmp_(EnvironmentValue("TMP")), oldTemp_(EnvironmentValue("TEMP"))
+{
+    SetEnvironmentVariableA("TMP", folder.c_str());
+    SetEnvironmentVariableA("TEMP", folder.c_str());
+}
+
+TempFolderOverride::~TempFolderOverride()
+{
+    SetEnvironmentVariableA("TMP", oldTmp_.empty() ? NULL : oldTmp_.c_str());
+    SetEnvironmentVariableA("TEMP", oldTemp_.empty() ? NULL : oldTemp_.c_str());
+}
+
+std::string TrashFolder()
+{
+    std::string data = EnvironmentValue("XDG_DATA_HOME");
+    if (data.empty())
+        return "";
+    for (size_t i = 0; i < data.size(); ++i)
+        if (data[i] == '/')
+            data[i] = '\\';
+    return "Z:" + data + "\\Trash\\files";
+}
+
+bool InTrash(const char* name)
+{
+    std::string trash = TrashFolder();
+    return !trash.empty() && Exists(trash + "\\" + name);
+}
+
+namespace {
+
+struct ModalDrive {
+    std::string caption;
+    const std::function<void(HWND)>* driver;
+    bool found;
+    DWORD started;
+};
+ModalDrive* g_drive = NULL;
+
+struct FindState {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindCaption(HWND window, LPARAM param)
+{
+    FindState* state = reinterpret_cast<FindState*>(param);
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    if (IsWindowVisible(window) && lstrcmpA(text, state->caption) == 0) {
+        state->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK DriveTimer(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (g_drive == NULL || g_drive->found) {
+        KillTimer(NULL, timer);
+        return;
+    }
+    HWND window = FindThreadWindow(g_drive->caption.c_str());
+    if (window != NULL) {
+        g_drive->found = true;
+        KillTimer(NULL, timer);
+        (*g_drive->driver)(window);
+    } else if (GetTickCount() - g_drive->started > 10000) {
+        KillTimer(NULL, timer);
+    }
+}
+
+int g_callerPageInits = 0;
+LPARAM g_callerPageInfo = 0;
+int g_addPagesCalls = 0;
+HLOCAL g_lastPageArray = NULL;
+
+INT_PTR CALLBACK CallerPageProc(HWND, UINT message, WPARAM, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        ++g_callerPageInits;
+        g_callerPageInfo = reinterpret_cast<const PROPSHEETPAGEA*>(lParam)->lParam;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+HWND FindThreadWindow(const char* caption)
+{
+    FindState state = {caption, NULL};
+    EnumThreadWindows(GetCurrentThreadId(), FindCaption, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+bool DriveModal(const char* caption, const std::function<void(HWND)>& driver,
+                const std::function<void()>& blockingCall)
+{
+    ModalDrive drive = {caption, &driver, false, GetTickCount()};
+    ModalDrive* outer = g_drive;
+    g_drive = &drive;
+    SetTimer(NULL, 0, 30, DriveTimer);
+    blockingCall();
+    g_drive = outer;
+    return drive.found;
+}
+
+HPROPSHEETPAGE MakeCallerPage(LPARAM info)
+{
+    PROPSHEETPAGEA page;
+    ZeroMemory(&page, sizeof(page));
+    page.dwSize = PROPSHEETPAGEA_V1_SIZE;
+    page.hInstance = GetModuleHandleA(NULL);
+    page.pszTemplate = MAKEINTRESOURCEA(200);
+    page.pfnDlgProc = CallerPageProc;
+    page.lParam = info;
+    return CreatePropertySheetPageA(&page);
+}
+
+int CallerPageInits()
+{
+    return g_callerPageInits;
+}
+
+LPARAM CallerPageInfo()
+{
+    return g_callerPageInfo;
+}
+
+int STDMETHODCALLTYPE AddOneCallerPage(HPROPSHEETPAGE** pages, LPARAM info)
+{
+    ++g_addPagesCalls;
+    HPROPSHEETPAGE* array = static_cast<HPROPSHEETPAGE*>(LocalAlloc(LPTR, sizeof(HPROPSHEETPAGE)));
+    array[0] = MakeCallerPage(info);
+    *pages = array;
+    g_lastPageArray = array;
+    return 1;
+}
+
+int STDMETHODCALLTYPE AddNoPages(HPROPSHEETPAGE**, LPARAM)
+{
+    ++g_addPagesCalls;
+    return 0;
+}
+
+int AddPagesCalls()
+{
+    return g_addPagesCalls;
+}
+
+HLOCAL LastPageArray()
+{
+    return g_lastPageArray;
+}
+
+void ResetCallerPages()
+{
+    g_callerPageInits = 0;
+    g_callerPageInfo = 0;
+    g_addPagesCalls = 0;
+    g_lastPageArray = NULL;
+}
+
+int SheetPageCount(HWND sheet)
+{
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    return tabs != NULL ? static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)) : -1;
+}
+
+std::string SheetTabText(HWND sheet, int index)
+{
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    char text[128] = "";
+    TCITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}

@@ -1,0 +1,124 @@
+// Helpers shared by the tests: scratch folders and registry keys that the
+// tests make and remove, files of a given size, and the server DLL.
+#ifndef LARKSPIRE_TESTSUPPORT_H
+#define LARKSPIRE_TESTSUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+
+#include "ComponentContract.h"
+
+// A folder of the test's own below the tests' scratch folder; removed with
+// everything in it when the object goes.
+class ScratchDir {
+public:
+    explicit ScratchDir(const char* name);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // The folder path, without a trailing backslash.
+    const std::string& Path() const { return path_; }
+    // Path() + "\" + relative.
+    std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+
+private:
+    std::string path_;
+};
+
+// Path of the folder that holds the test executables' scratch folders.
+std::string ScratchRoot();
+
+// Creates every folder of `path`.
+void MakeDirs(const std::string& path);
+// Writes a file of `size` bytes (folders made as needed).
+void MakeFile(const std::string& path, DWORD size);
+bool Exists(const std::string& path);
+// Removes a tree with plain file calls (never through the code under test).
+void WipeTree(const std::string& path);
+
+// HKEY_CURRENT_USER key removed with all its subkeys, before and after the test.
+class ScratchKey {
+public:
+    ScratchKey(HKEY root, const char* path);
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    HKEY Root() const { return root_; }
+    const std::string& Path() const { return path_; }
+
+private:
+    HKEY root_;
+    std::string path_;
+};
+
+void DeleteKeyTree(HKEY root, const char* path);
+bool KeyExists(HKEY root, const char* path);
+// Number of values of a key; -1 when it cannot be opened.
+int ValueCount(HKEY root, const char* path);
+// A REG_SZ / REG_DWORD value, or the fallback when missing.
+std::string ReadString(HKEY root, const char* path, const char* name, const char* fallback = "<missing>");
+DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback = 0xdeadbeef);
+void WriteString(HKEY root, const char* path, const char* name, const char* value);
+void WriteDword(HKEY root, const char* path, const char* name, DWORD value);
+
+// The server DLL next to the deliverables, loaded once per process.
+std::string ServerPath();
+HMODULE Server();
+// DllGetClassObject / DllCanUnloadNow of the loaded server.
+HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** object);
+HRESULT ServerCanUnloadNow();
+// A component made through the server's class factory (no registration needed).
+ICleanerComponent* MakeComponent(REFCLSID clsid);
+
+// Points TMP and TEMP of this process at `folder` until the object goes.
+class TempFolderOverride {
+public:
+    explicit TempFolderOverride(const std::string& folder);
+    ~TempFolderOverride();
+
+private:
+    std::string oldTmp_, oldTemp_;
+};
+
+// Files in the Recycle Bin of the test prefix (Wine moves them to the XDG trash).
+std::string TrashFolder();
+bool InTrash(const char* name);
+
+#endif
+
+#include <functional>
+
+// Runs `blockingCall` (which shows a modal window, such as a property sheet)
+// and, once a visible window with `caption` belonging to this thread appears,
+// calls `driver` with it from inside the modal loop; the driver must close
+// the window. Returns whether the window appeared (the search gives up after
+// 10 s; a call that never returns then still hangs the test, which its
+// time limit ends).
+bool DriveModal(const char* caption, const std::function<void(HWND)>& driver,
+                const std::function<void()>& blockingCall);
+
+// Visible top-level window of this thread with this caption, or NULL.
+HWND FindThreadWindow(const char* caption);
+
+// A page for the caller's side of a property sheet, from the tests' own
+// resources: dialog 200, caption "Schedule". Its dialog procedure counts its
+// WM_INITDIALOG calls and remembers the lParam of its PROPSHEETPAGE.
+HPROPSHEETPAGE MakeCallerPage(LPARAM info);
+int CallerPageInits();
+LPARAM CallerPageInfo();
+
+// An AddPagesCallback that adds one caller page and remembers the array it
+// allocated; the count of calls is kept too.
+int STDMETHODCALLTYPE AddOneCallerPage(HPROPSHEETPAGE** pages, LPARAM info);
+// ... and one that adds no page and allocates nothing.
+int STDMETHODCALLTYPE AddNoPages(HPROPSHEETPAGE** pages, LPARAM info);
+int AddPagesCalls();
+HLOCAL LastPageArray();
+void ResetCallerPages();
+
+// Number of tabs (pages) of a property sheet.
+int SheetPageCount(HWND sheet);
+// Caption of the tab at `index`.
+std::string SheetTabText(HWND sheet, int index);

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "TreeWalk.h"
+
+namespace {
+
+// A tree of files and folders: a.txt (1), b.bin (2), sub\c.txt (4),
+// sub\deeper\d.txt (8), empty\ .
+void MakeSampleTree(const ScratchDir& dir)
+{
+    MakeFile(dir / "a.txt", 1);
+    MakeFile(dir / "b.bin", 2);
+    MakeFile(dir / "sub\\c.txt", 4);
+    MakeFile(dir / "sub\\deeper\\d.txt", 8);
+    MakeDirs(dir / "empty");
+}
+
+// Opens a file without any sharing until the object goes.
+class LockedFile {
+public:
+    explicit LockedFile(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0,
+                              NULL))
+    {
+        EXPECT_NE(INVALID_HANDLE_VALUE, handle_);
+    }
+    ~LockedFile() { CloseHandle(handle_); }
+
+private:
+    HANDLE handle_;
+};
+
+// Makes a Unix symbolic link `link` -> `target` with the system's ln, which
+// Wine starts as a native program. Wine lists such a link to a folder as
+// FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT.
+bool MakeUnixLink(const std::string& target, const std::string& link)
+{
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (toUnix == NULL)
+        return false;
+    auto unixPath = [toUnix](const std::string& path) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        char* converted = toUnix(wide);
+        std::string result = converted != NULL ? converted : "";
+        HeapFree(GetProcessHeap(), 0, converted);
+        return result;
+    };
+    // Wine hands the words to the program as they are: no quoting (the test paths hold no spaces).
+    std::string command = "/bin/ln -s " + unixPath(target) + " " + unixPath(link);
+    STARTUPINFOA startup = {sizeof(startup)};
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA("Z:\\bin\\ln", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &process))
+        return false;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Environment variable set for the life of the object.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char* name, const std::string& value) : name_(name)
+    {
+        char old[MAX_PATH] = "";
+        had_ = GetEnvironmentVariableA(name, old, sizeof(old)) != 0;
+        old_ = old;
+        SetEnvironmentVariableA(name, value.c_str());
+    }
+    ~EnvironmentOverride() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : NULL); }
+
+private:
+    const char* name_;
+    bool had_;
+    std::string old_;
+};
+
+TEST(GetTreeSize, AddsEveryFileBelowTheFolderWithOrWithoutBackslash)
+{
+    ScratchDir dir("size-sum");
+    MakeSampleTree(dir);
+    EXPECT_EQ(15u, GetTreeSize(dir.Path().c_str()));
+    EXPECT_EQ(15u, GetTreeSize((dir.Path() + "\\").c_str()));
+    EXPECT_EQ(12u, GetTreeSize((dir / "sub").c_str()));
+    EXPECT_EQ(0u, GetTreeSize((dir / "empty").c_str()));
+    EXPECT_EQ(0u, GetTreeSize((dir / "missing").c_str()));
+    EXPECT_EQ(0u, GetTreeSize((dir / "a.txt").c_str()));
+    EXPECT_EQ(0u, GetTreeSize(""));
+}
+
+TEST(GetTreeSize, SkipsHiddenFoldersLockedFilesAndLinks)
+{
+    ScratchDir dir("size-skips");
+    ScratchDir outside("size-outside");
+    MakeFile(dir / "plain.txt", 10);
+    MakeFile(dir / "hidden\\inside.txt", 100);
+    SetFileAttributesA((dir / "hidden").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_EQ(static_cast<DWORD>(18), GetFileAttributesA((dir / "hidden").c_str()));
+    MakeFile(dir / "locked.txt", 1000);
+    MakeFile(outside / "far.txt", 10000);
+    bool linked = MakeUnixLink(outside.Path(), dir / "link");
+
+    LockedFile lock(dir / "locked.txt");
+    EXPECT_EQ(10u, GetTreeSize(dir.Path().c_str()));
+    if (!linked)
+        ADD_FAILURE() << "could not make a folder link for the test";
+}
+
+TEST(GetTreeSize, SaturatesInsteadOfWrapping)
+{
+    ScratchDir dir("size-huge");
+    // Sparse files: large sizes without the disk space.
+    auto makeSparse = [](const std::string& path, LONGLONG size) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        SetFilePointerEx(file, end, NULL, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    };
+    makeSparse(dir / "three-a.bin", 3LL << 30);
+    makeSparse(dir / "three-b.bin", 3LL << 30);
+    EXPECT_EQ(0xFFFFFFFFu, GetTreeSize(dir.Path().c_str()));
+
+    ScratchDir single("size-4g");
+    makeSparse(single / "five.bin", (5LL << 30) + 7);
+    EXPECT_EQ(0xFFFFFFFFu, GetTreeSize(single.Path().c_str()));
+}
+
+TEST(RemoveTree, EmptiesTheTreeAndKeepsEveryFolderWhenNotAskedToRemoveThem)
+{
+    ScratchDir dir("remove-keep");
+    MakeSampleTree(dir);
+    EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), FALSE, FALSE));
+    EXPECT_FALSE(Exists(dir / "a.txt"));
+    EXPECT_FALSE(Exists(dir / "sub\\c.txt"));
+    EXPECT_FALSE(Exists(dir / "sub\\deeper\\d.txt"));
+    EXPECT_TRUE(Exists(dir / "sub\\deeper"));
+    EXPECT_TRUE(Exists(dir / "empty"));
+    EXPECT_TRUE(Exists(dir.Path()));
+}
+
+TEST(RemoveTree, RemovesEmptiedSubfoldersButNeverTheFolderItWasGiven)
+{
+    for (const char* tail : {"", "\\"}) {
+        ScratchDir dir("remove-folders");
+        MakeSampleTree(dir);
+        EXPECT_EQ(1, RemoveTree((dir.Path() + tail).c_str(), FALSE, TRUE)) << tail;
+        EXPECT_FALSE(Exists(dir / "sub")) << tail;
+        EXPECT_FALSE(Exists(dir / "empty")) << tail;
+        EXPECT_TRUE(Exists(dir.Path())) << tail;
+        EXPECT_EQ(0u, GetTreeSize(dir.Path().c_str()));
+    }
+}
+
+TEST(RemoveTree, ALockedFileKeepsItsFolderAndTheFoldersAboveIt)
+{
+    ScratchDir dir("remove-locked");
+    MakeSampleTree(dir);
+    MakeFile(dir / "sub\\other\\e.txt", 1);
+    {
+        LockedFile lock(dir / "sub\\deeper\\d.txt");
+        RemoveTree(dir.Path().c_str(), FALSE, TRUE);
+    }
+    EXPECT_TRUE(Exists(dir / "sub\\deeper\\d.txt"));
+    EXPECT_FALSE(Exists(dir / "sub\\c.txt"));
+    EXPECT_FALSE(Exists(dir / "sub\\other"));
+    EXPECT_FALSE(Exists(dir / "empty"));
+}
+
+TEST(RemoveTree, ReadOnlyFilesStayWhenDeleting)
+{
+    ScratchDir dir("remove-readonly");
+    MakeFile(dir / "ro.txt", 3);
+    MakeFile(dir / "rw.txt", 3);
+    SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    RemoveTree(dir.Path().c_str(), FALSE, TRUE);
+    EXPECT_TRUE(Exists(dir / "ro.txt"));
+    EXPECT_FALSE(Exists(dir / "rw.txt"));
+}
+
+TEST(RemoveTree, RecycleModeMovesFilesToTheRecycleBin)
+{
+    ScratchDir dir("remove-recycle");
+    MakeFile(dir / "recycled-one-7f3a.txt", 5);
+    MakeFile(dir / "sub\\recycled-two-7f3a.txt", 6);
+    EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), TRUE, TRUE));
+    EXPECT_FALSE(Exists(dir / "recycled-one-7f3a.txt"));
+    EXPECT_FALSE(Exists(dir / "sub"));
+    EXPECT_TRUE(Exists(dir.Path()));
+    EXPECT_TRUE(InTrash("recycled-one-7f3a.txt")) << TrashFolder();
+    EXPECT_TRUE(InTrash("recycled-two-7f3a.txt")) << TrashFolder();
+}
+
+TEST(RemoveTree, HiddenSubfolderIsRecycledWholeOrLeftWithItsContents)
+{
+    ScratchDir dir("remove-hidden");
+    MakeFile(dir / "hidden-9c1e\\inside.txt", 4);
+    SetFileAttributesA((dir / "hidden-9c1e").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+
+    RemoveTree(dir.Path().c_str(), FALSE, TRUE);
+    EXPECT_TRUE(Exists(dir / "hidden-9c1e\\inside.txt"));
+
+    RemoveTree(dir.Path().c_str(), TRUE, TRUE);
+    EXPECT_FALSE(Exists(dir / "hidden-9c1e"));
+    EXPECT_TRUE(InTrash("hidden-9c1e"));
+}
+
+TEST(RemoveTree, LinksAreNeitherFollowedNorRemoved)
+{
+    ScratchDir dir("remove-links");
+    ScratchDir outside("remove-outside");
+    MakeFile(outside / "precious.txt", 7);
+    MakeFile(dir / "junk.txt", 1);
+    ASSERT_TRUE(MakeUnixLink(outside.Path(), dir / "link"));
+
+    for (BOOL recycle : {FALSE, TRUE}) {
+        RemoveTree(dir.Path().c_str(), recycle, TRUE);
+        EXPECT_TRUE(Exists(outside / "precious.txt"));
+        EXPECT_TRUE(Exists(dir / "link\\precious.txt"));
+        EXPECT_FALSE(Exists(dir / "junk.txt"));
+    }
+}
+
+TEST(RemoveTree, AFilePathRemovesThatFileAlone)
+{
+    ScratchDir dir("remove-file");
+    MakeFile(dir / "history.dat", 9);
+    MakeFile(dir / "keep.dat", 9);
+    EXPECT_EQ(0, RemoveTree((dir / "history.dat").c_str(), FALSE, TRUE));
+    EXPECT_FALSE(Exists(dir / "history.dat"));
+    EXPECT_TRUE(Exists(dir / "keep.dat"));
+
+    MakeFile(dir / "cookies-51b2.txt", 9);
+    EXPECT_EQ(0, RemoveTree((dir / "cookies-51b2.txt").c_str(), TRUE, FALSE));
+    EXPECT_FALSE(Exists(dir / "cookies-51b2.txt"));
+    EXPECT_TRUE(InTrash("cookies-51b2.txt"));
+}
+
+TEST(RemoveTree, RefusesRelativeRootAndMissingPaths)
+{
+    ScratchDir dir("remove-refuse");
+    MakeFile(dir / "keep.txt", 1);
+    // The working folder is the scratch folder: relative names would reach it.
+    char oldCwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, oldCwd);
+    SetCurrentDirectoryA(dir.Path().c_str());
+    const char* refused[] = {"", ".", "keep.txt", "temp", "..\\x", "\\", "C:", "C:\\", "c:/",
+                             "C:keep.txt", "\\\\server\\share", "\\\\server\\share\\",
+                             "\\\\?\\C:\\x", "\\\\.\\C:"};
+    for (const char* path : refused)
+        EXPECT_EQ(0, RemoveTree(path, FALSE, TRUE)) << path;
+    SetCurrentDirectoryA(oldCwd);
+    EXPECT_TRUE(Exists(dir / "keep.txt"));
+    EXPECT_EQ(0, RemoveTree(NULL, FALSE, TRUE));
+    EXPECT_EQ(0, RemoveTree((dir / "missing").c_str(), FALSE, TRUE));
+}
+
+TEST(RemoveTree, SystemFoldersAndTheFoldersAboveThemAreProtected)
+{
+    char windows[MAX_PATH], system[MAX_PATH], full[MAX_PATH + 1];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    GetSystemDirectoryA(system, MAX_PATH);
+    std::string lowerWindows = windows;
+    CharLowerA(&lowerWindows[0]);
+    const std::string paths[] = {windows, lowerWindows + "\\", system, std::string(windows) + "\\..",
+                                 "C:\\users", "c:\\USERS\\", "C:\\Program Files",
+                                 "\\\\server\\share\\"};
+    for (const std::string& path : paths) {
+        ASSERT_TRUE(CanonicalAbsolutePath(path.c_str(), full)) << path;
+        EXPECT_TRUE(IsProtectedFolder(full)) << path;
+    }
+    const std::string allowed[] = {std::string(windows) + "\\Temp", "C:\\Data",
+                                   std::string(windows) + "x", "\\\\server\\share\\folder"};
+    for (const std::string& path : allowed) {
+        ASSERT_TRUE(CanonicalAbsolutePath(path.c_str(), full)) << path;
+        EXPECT_FALSE(IsProtectedFolder(full)) << path;
+    }
+}
+
+TEST(RemoveTree, TheProfileFolderAndItsParentsAreLeftAloneButFoldersInsideAreCleaned)
+{
+    ScratchDir dir("remove-profile");
+    MakeFile(dir / "top.txt", 1);
+    MakeFile(dir / "profile\\mine.txt", 1);
+    MakeFile(dir / "profile\\Temp\\junk.txt", 1);
+    EnvironmentOverride profile("USERPROFILE", dir / "profile");
+
+    EXPECT_EQ(0, RemoveTree((dir / "PROFILE\\").c_str(), FALSE, TRUE));
+    EXPECT_EQ(0, RemoveTree(dir.Path().c_str(), FALSE, TRUE));
+    EXPECT_EQ(0, RemoveTree((dir / "profile\\Temp\\..").c_str(), FALSE, TRUE));
+    EXPECT_TRUE(Exists(dir / "top.txt"));
+    EXPECT_TRUE(Exists(dir / "profile\\mine.txt"));
+
+    EXPECT_EQ(1, RemoveTree((dir / "profile\\Temp").c_str(), FALSE, TRUE));
+    EXPECT_FALSE(Exists(dir / "profile\\Temp\\junk.txt"));
+    EXPECT_TRUE(Exists(dir / "profile\\Temp"));
+}
+
+// Paths near MAX_PATH: an entry whose path would not fit is skipped whole.
+TEST(RemoveTree, EntriesWhosePathsWouldNotFitAreSkipped)
+{
+    ScratchDir dir("remove-long");
+    // A folder whose own path is 250 characters long.
+    std::string folder = dir.Path() + "\\";
+    folder += std::string(250 - folder.size(), 'f');
+    ASSERT_EQ(250u, folder.size());
+    MakeDirs(folder);
+    MakeFile(folder + "\\short.txt", 1); // 261 characters: fits
+    std::wstring wideFolder(folder.begin(), folder.end());
+    std::wstring longName = L"\\\\?\\" + wideFolder + L"\\a-name-that-goes-past-the-limit.txt";
+    HANDLE file = CreateFileW(longName.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+
+    EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), FALSE, TRUE));
+    EXPECT_FALSE(Exists(folder + "\\short.txt"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(longName.c_str()));
+    DeleteFileW(longName.c_str());
+
+    std::string tooLong = "C:\\" + std::string(300, 'x');
+    EXPECT_EQ(0, RemoveTree(tooLong.c_str(), FALSE, TRUE));
+    EXPECT_EQ(0u, GetTreeSize(tooLong.c_str()));
+}
+
+} // namespace
