@@ -207,6 +207,8 @@ TEST(WinTempFiles, SheetHoldsTheCallersPagesOnlyUnderItsCaption)
     RegKeyInfo info = {HKEY_CURRENT_USER, "Software\\LarkspireTest"};
     int pages = -1;
     std::string tab;
+    LocalFreeCounter frees(Server());
+    ASSERT_TRUE(frees.Hooked());
     bool shown = DriveModal(
         "Windows Temporary Files Properties",
         [&](HWND sheet) {
@@ -224,6 +226,7 @@ TEST(WinTempFiles, SheetHoldsTheCallersPagesOnlyUnderItsCaption)
     EXPECT_EQ("Schedule", tab);
     EXPECT_EQ(1, CallerPageInits());
     EXPECT_EQ(reinterpret_cast<LPARAM>(&info), CallerPageInfo());
+    EXPECT_EQ(1, frees.FreesOf(LastPageArray()));
     component->Release();
 }
 

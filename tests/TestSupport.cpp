@@ -404,3 +404,81 @@ std::string SheetTabText(HWND sheet, int index)
     SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
     return text;
 }
+
+namespace {
+
+const int kMaxFrees = 256;
+HLOCAL g_freed[kMaxFrees];
+int g_freeCount = 0;
+LocalFreeCounter* g_activeCounter = NULL;
+
+HLOCAL WINAPI CountingLocalFree(HLOCAL memory)
+{
+    if (g_freeCount < kMaxFrees)
+        g_freed[g_freeCount++] = memory;
+    return LocalFree(memory);
+}
+
+// The import address table slot through which `module` calls `function` of
+// kernel32, or NULL.
+void** ImportSlot(HMODULE module, const char* function)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(module);
+    IMAGE_DOS_HEADER* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    IMAGE_NT_HEADERS* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0)
+        return NULL;
+    void* target = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), function));
+    IMAGE_IMPORT_DESCRIPTOR* import =
+        reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+    for (; import->Name != 0; ++import) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + import->Name), "kernel32.dll") != 0)
+            continue;
+        IMAGE_THUNK_DATA* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+        for (; thunk->u1.Function != 0; ++thunk)
+            if (reinterpret_cast<void*>(thunk->u1.Function) == target)
+                return reinterpret_cast<void**>(&thunk->u1.Function);
+    }
+    return NULL;
+}
+
+void WriteSlot(void** slot, void* value)
+{
+    DWORD old;
+    VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old);
+    *slot = value;
+    VirtualProtect(slot, sizeof(void*), old, &old);
+}
+
+} // namespace
+
+LocalFreeCounter::LocalFreeCounter(HMODULE module) : slot_(NULL), original_(NULL)
+{
+    if (g_activeCounter != NULL || module == NULL)
+        return;
+    slot_ = ImportSlot(module, "LocalFree");
+    if (slot_ == NULL)
+        return;
+    g_activeCounter = this;
+    g_freeCount = 0;
+    original_ = *slot_;
+    WriteSlot(slot_, reinterpret_cast<void*>(CountingLocalFree));
+}
+
+LocalFreeCounter::~LocalFreeCounter()
+{
+    if (slot_ == NULL)
+        return;
+    WriteSlot(slot_, original_);
+    g_activeCounter = NULL;
+}
+
+int LocalFreeCounter::FreesOf(HLOCAL memory) const
+{
+    int frees = 0;
+    for (int i = 0; i < g_freeCount; ++i)
+        if (g_freed[i] == memory)
+            ++frees;
+    return frees;
+}

@@ -122,3 +122,19 @@ void ResetCallerPages();
 int SheetPageCount(HWND sheet);
 // Caption of the tab at `index`.
 std::string SheetTabText(HWND sheet, int index);
+
+// Counts the LocalFree calls that `module` makes through its import table,
+// per pointer, for as long as the object lives (one counter at a time).
+class LocalFreeCounter {
+public:
+    explicit LocalFreeCounter(HMODULE module);
+    ~LocalFreeCounter();
+    LocalFreeCounter(const LocalFreeCounter&) = delete;
+    LocalFreeCounter& operator=(const LocalFreeCounter&) = delete;
+    bool Hooked() const { return slot_ != NULL; }
+    int FreesOf(HLOCAL memory) const;
+
+private:
+    void** slot_;
+    void* original_;
+};
