@@ -256,10 +256,15 @@ namespace {
 struct ModalDrive {
     std::string caption;
     const std::function<void(HWND)>* driver;
+    UINT_PTR timer;
     bool found;
     DWORD started;
 };
-ModalDrive* g_drive = NULL;
+
+// The drives under way, innermost last: a driver may open a further modal window.
+const int kMaxDrives = 8;
+ModalDrive* g_drives[kMaxDrives];
+int g_driveCount = 0;
 
 struct FindState {
     const char* caption;
@@ -278,19 +283,24 @@ BOOL CALLBACK FindCaption(HWND window, LPARAM param)
     return TRUE;
 }
 
+// Looks for the window until it appears. The timer keeps running until the
+// modal call returns: its messages also wake modal loops that check whether
+// they are done only when a message arrives.
 void CALLBACK DriveTimer(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    if (g_drive == NULL || g_drive->found) {
-        KillTimer(NULL, timer);
+    for (int i = 0; i < g_driveCount; ++i) {
+        ModalDrive* drive = g_drives[i];
+        if (drive->timer != timer || drive->found)
+            continue;
+        HWND window = FindThreadWindow(drive->caption.c_str());
+        if (window != NULL) {
+            drive->found = true;
+            (*drive->driver)(window);
+        } else if (GetTickCount() - drive->started > 10000) {
+            drive->found = false;
+            KillTimer(NULL, timer);
+        }
         return;
-    }
-    HWND window = FindThreadWindow(g_drive->caption.c_str());
-    if (window != NULL) {
-        g_drive->found = true;
-        KillTimer(NULL, timer);
-        (*g_drive->driver)(window);
-    } else if (GetTickCount() - g_drive->started > 10000) {
-        KillTimer(NULL, timer);
     }
 }
 
@@ -321,12 +331,14 @@ HWND FindThreadWindow(const char* caption)
 bool DriveModal(const char* caption, const std::function<void(HWND)>& driver,
                 const std::function<void()>& blockingCall)
 {
-    ModalDrive drive = {caption, &driver, false, GetTickCount()};
-    ModalDrive* outer = g_drive;
-    g_drive = &drive;
-    SetTimer(NULL, 0, 30, DriveTimer);
+    if (g_driveCount == kMaxDrives)
+        return false;
+    ModalDrive drive = {caption, &driver, 0, false, GetTickCount()};
+    g_drives[g_driveCount++] = &drive;
+    drive.timer = SetTimer(NULL, 0, 30, DriveTimer);
     blockingCall();
-    g_drive = outer;
+    KillTimer(NULL, drive.timer);
+    --g_driveCount;
     return drive.found;
 }
 
