@@ -422,7 +422,6 @@ namespace {
 const int kMaxFrees = 256;
 HLOCAL g_freed[kMaxFrees];
 int g_freeCount = 0;
-LocalFreeCounter* g_activeCounter = NULL;
 
 HLOCAL WINAPI CountingLocalFree(HLOCAL memory)
 {
@@ -431,59 +430,16 @@ HLOCAL WINAPI CountingLocalFree(HLOCAL memory)
     return LocalFree(memory);
 }
 
-// The import address table slot through which `module` calls `function` of
-// kernel32, or NULL.
-void** ImportSlot(HMODULE module, const char* function)
-{
-    BYTE* base = reinterpret_cast<BYTE*>(module);
-    IMAGE_DOS_HEADER* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    IMAGE_NT_HEADERS* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (directory.VirtualAddress == 0)
-        return NULL;
-    void* target = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), function));
-    IMAGE_IMPORT_DESCRIPTOR* import =
-        reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-    for (; import->Name != 0; ++import) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + import->Name), "kernel32.dll") != 0)
-            continue;
-        IMAGE_THUNK_DATA* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
-        for (; thunk->u1.Function != 0; ++thunk)
-            if (reinterpret_cast<void*>(thunk->u1.Function) == target)
-                return reinterpret_cast<void**>(&thunk->u1.Function);
-    }
-    return NULL;
-}
-
-void WriteSlot(void** slot, void* value)
-{
-    DWORD old;
-    VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old);
-    *slot = value;
-    VirtualProtect(slot, sizeof(void*), old, &old);
-}
-
 } // namespace
 
-LocalFreeCounter::LocalFreeCounter(HMODULE module) : slot_(NULL), original_(NULL)
+LocalFreeCounter::LocalFreeCounter(HMODULE module)
+    : hook_(module, "kernel32.dll", "LocalFree", reinterpret_cast<void*>(CountingLocalFree))
 {
-    if (g_activeCounter != NULL || module == NULL)
-        return;
-    slot_ = ImportSlot(module, "LocalFree");
-    if (slot_ == NULL)
-        return;
-    g_activeCounter = this;
     g_freeCount = 0;
-    original_ = *slot_;
-    WriteSlot(slot_, reinterpret_cast<void*>(CountingLocalFree));
 }
 
 LocalFreeCounter::~LocalFreeCounter()
 {
-    if (slot_ == NULL)
-        return;
-    WriteSlot(slot_, original_);
-    g_activeCounter = NULL;
 }
 
 int LocalFreeCounter::FreesOf(HLOCAL memory) const
@@ -493,4 +449,86 @@ int LocalFreeCounter::FreesOf(HLOCAL memory) const
         if (g_freed[i] == memory)
             ++frees;
     return frees;
+}
+
+namespace {
+
+void SaveKeyTree(HKEY key, KeyTreeGuard::Tree& tree)
+{
+    DWORD subKeys = 0, longestSubKey = 0, values = 0, longestName = 0, longestData = 0;
+    RegQueryInfoKeyA(key, NULL, NULL, NULL, &subKeys, &longestSubKey, NULL, &values, &longestName,
+                     &longestData, NULL, NULL);
+    std::vector<char> name(longestName + 2);
+    std::vector<BYTE> data(longestData + 1);
+    for (DWORD index = 0; index < values; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataLength = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        if (RegEnumValueA(key, index, name.data(), &nameLength, NULL, &type, data.data(),
+                          &dataLength) != ERROR_SUCCESS)
+            continue;
+        KeyTreeGuard::Value value = {std::string(name.data(), nameLength), type,
+                                     std::string(reinterpret_cast<char*>(data.data()), dataLength)};
+        tree.values.push_back(value);
+    }
+    std::vector<char> child(longestSubKey + 2);
+    for (DWORD index = 0; index < subKeys; ++index) {
+        DWORD childLength = static_cast<DWORD>(child.size());
+        if (RegEnumKeyExA(key, index, child.data(), &childLength, NULL, NULL, NULL, NULL) !=
+            ERROR_SUCCESS)
+            continue;
+        HKEY childKey;
+        if (RegOpenKeyExA(key, child.data(), 0, KEY_READ, &childKey) != ERROR_SUCCESS)
+            continue;
+        KeyTreeGuard::Tree subtree;
+        subtree.name.assign(child.data(), childLength);
+        SaveKeyTree(childKey, subtree);
+        RegCloseKey(childKey);
+        tree.children.push_back(subtree);
+    }
+}
+
+void RestoreKeyTree(HKEY parent, const char* path, const KeyTreeGuard::Tree& tree)
+{
+    HKEY key;
+    if (RegCreateKeyExA(parent, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) !=
+        ERROR_SUCCESS)
+        return;
+    for (const KeyTreeGuard::Value& value : tree.values)
+        RegSetValueExA(key, value.name.c_str(), 0, value.type,
+                       reinterpret_cast<const BYTE*>(value.data.data()),
+                       static_cast<DWORD>(value.data.size()));
+    for (const KeyTreeGuard::Tree& child : tree.children)
+        RestoreKeyTree(key, child.name.c_str(), child);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+KeyTreeGuard::KeyTreeGuard(HKEY root, const char* path) : root_(root), path_(path), existed_(false)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root_, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        existed_ = true;
+        SaveKeyTree(key, saved_);
+        RegCloseKey(key);
+    }
+    DeleteKeyTree(root_, path);
+}
+
+KeyTreeGuard::~KeyTreeGuard()
+{
+    DeleteKeyTree(root_, path_.c_str());
+    if (existed_)
+        RestoreKeyTree(root_, path_.c_str(), saved_);
+}
+
+void RemoveFromTrash(const char* name)
+{
+    std::string files = TrashFolder();
+    if (files.empty())
+        return;
+    WipeTree(files + "\\" + name);
+    std::string info = files.substr(0, files.size() - 5) + "info\\" + name + ".trashinfo";
+    DeleteFileA(info.c_str());
 }

@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ComponentContract.h"
+#include "ImportHook.h"
 
 // A folder of the test's own below the tests' scratch folder; removed with
 // everything in it when the object goes.
@@ -131,10 +133,42 @@ public:
     ~LocalFreeCounter();
     LocalFreeCounter(const LocalFreeCounter&) = delete;
     LocalFreeCounter& operator=(const LocalFreeCounter&) = delete;
-    bool Hooked() const { return slot_ != NULL; }
+    bool Hooked() const { return hook_.Hooked(); }
     int FreesOf(HLOCAL memory) const;
 
 private:
-    void** slot_;
-    void* original_;
+    ImportHook hook_;
 };
+
+// Keeps a registry key tree of the test prefix as it was. The constructor
+// saves the tree (values and subkeys) and deletes it, so the test starts
+// without it; the destructor deletes whatever the test made there and puts
+// the saved tree back. The key's parent must exist.
+class KeyTreeGuard {
+public:
+    KeyTreeGuard(HKEY root, const char* path);
+    ~KeyTreeGuard();
+    KeyTreeGuard(const KeyTreeGuard&) = delete;
+    KeyTreeGuard& operator=(const KeyTreeGuard&) = delete;
+
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::string data;
+    };
+    struct Tree {
+        std::string name;
+        std::vector<Value> values;
+        std::vector<Tree> children;
+    };
+
+private:
+    HKEY root_;
+    std::string path_;
+    bool existed_;
+    Tree saved_;
+};
+
+// Takes a file of this name out of the Recycle Bin, so that a later InTrash
+// sees only what the test itself moved there.
+void RemoveFromTrash(const char* name);

@@ -1,0 +1,52 @@
+#include "BrowserItems.h"
+
+#include "RegistryKey.h"
+#include "TreeWalk.h"
+
+void RunBrowserItems(const char* settingsPath, const BrowserItem* items, int count,
+                     BOOL recycle, BOOL removeFolders)
+{
+    RegistryKey settings(HKEY_CURRENT_USER, settingsPath);
+    for (int i = 0; i < count; ++i) {
+        DWORD on = 1; // a fresh installation removes everything
+        settings.QueryDword(items[i].switchName, &on);
+        if (on != 0)
+            items[i].action(items[i], recycle, removeFolders);
+    }
+}
+
+void RemoveStoredPath(const BrowserItem& item, BOOL recycle, BOOL removeFolders)
+{
+    RegistryKey key(item.root, item.keyPath);
+    char path[MAX_PATH + 1];
+    ZeroMemory(path, sizeof(path));
+    if (key.QueryValue(item.detail, reinterpret_cast<BYTE*>(path), MAX_PATH) != ERROR_SUCCESS)
+        return;
+    // The path is used as stored; RemoveTree refuses relative paths, roots
+    // and system folders, so a stray setting cannot empty them.
+    if (path[0] != '\0')
+        RemoveTree(path, recycle, removeFolders);
+}
+
+void ClearKeyValues(const BrowserItem& item, BOOL, BOOL)
+{
+    RegistryKey key(item.root, item.keyPath);
+    key.DeleteAllValues();
+}
+
+bool JoinPath(char* out, size_t capacity, const char* folder, const char* suffix)
+{
+    if (capacity == 0)
+        return false;
+    out[0] = '\0';
+    size_t folderLength = static_cast<size_t>(lstrlenA(folder));
+    if (folderLength > 0 && folder[folderLength - 1] == '\\' && suffix[0] == '\\')
+        ++suffix;
+    size_t suffixLength = static_cast<size_t>(lstrlenA(suffix));
+    if (folderLength + suffixLength + 1 > capacity)
+        return false;
+    CopyMemory(out, folder, folderLength);
+    CopyMemory(out + folderLength, suffix, suffixLength);
+    out[folderLength + suffixLength] = '\0';
+    return true;
+}

@@ -1,0 +1,438 @@
+// The Netscape component against real settings of the test prefix: 3.x
+// files and folders and 4.x profiles in scratch folders, the typed-address
+// list, and its property page.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "BrowserPageTests.h"
+#include "TestSupport.h"
+
+namespace {
+
+const char kSettings[] = LS_USER_COMPONENTS_PATH "\\Netscape Browser";
+const char kNavigatorUser[] = "Software\\Netscape";
+const char kNavigatorMachine[] = "SOFTWARE\\Netscape";
+const char kCacheKey[] = "Software\\Netscape\\Netscape Navigator\\Cache";
+const char kHistoryKey[] = "Software\\Netscape\\Netscape Navigator\\History";
+const char kCookiesKey[] = "Software\\Netscape\\Netscape Navigator\\Cookies";
+const char kUrlHistory[] = "Software\\Netscape\\Netscape Navigator\\URL History";
+const char kUsers[] = "SOFTWARE\\Netscape\\Netscape Navigator\\Users";
+
+enum Item { kNT3Cache, kNT3History, kNT3Cookies, kNT3Typed, kNT4Cache, kNT4History, kNT4Cookies };
+const char* const kSwitches[] = {"NT3Cache",  "NT3History", "NT3Cookies", "NT3TypedUrls",
+                                 "NT4Cache", "NT4History", "NT4Cookies"};
+
+std::string UserKey(const std::string& name)
+{
+    return std::string(kUsers) + "\\" + name;
+}
+
+class NetscapeCompact : public testing::Test {
+protected:
+    NetscapeCompact()
+        : settings_(HKEY_CURRENT_USER, kSettings),
+          userKeys_(HKEY_CURRENT_USER, kNavigatorUser),
+          machineKeys_(HKEY_LOCAL_MACHINE, kNavigatorMachine),
+          dir_("netscape")
+    {
+    }
+
+    std::string Nav3(const char* name) const { return dir_ / (std::string("nav3\\") + name); }
+    std::string Profile(const char* user) const { return dir_ / (std::string("users\\") + user); }
+    std::string InProfile(const char* user, const char* name) const
+    {
+        return Profile(user) + "\\" + name;
+    }
+
+    // A 4.x profile folder with everything the component may remove, and a
+    // file ("prefs.js") that it must never touch.
+    void SeedProfile(const char* user)
+    {
+        MakeFile(InProfile(user, "Cache\\page.htm"), 10);
+        MakeFile(InProfile(user, "Cache\\sub\\image.gif"), 10);
+        MakeFile(InProfile(user, "Netscape.hst"), 10);
+        MakeFile(InProfile(user, "Cookies.txt"), 10);
+        MakeFile(InProfile(user, "prefs.js"), 10);
+        WriteString(HKEY_LOCAL_MACHINE, UserKey(user).c_str(), "DirRoot", Profile(user).c_str());
+    }
+
+    // The 3.x cache folder, history and cookie files with neighbours that
+    // stay, two typed addresses, and two 4.x profiles of which "alice" is
+    // the current one.
+    void SeedAll()
+    {
+        MakeFile(Nav3("cache\\page.htm"), 10);
+        MakeFile(Nav3("cache\\sub\\image.gif"), 10);
+        MakeFile(Nav3("netscape.hst"), 10);
+        MakeFile(Nav3("cookies.txt"), 10);
+        MakeFile(Nav3("bookmark.htm"), 10);
+        WriteString(HKEY_CURRENT_USER, kCacheKey, "Cache Dir", Nav3("cache").c_str());
+        WriteString(HKEY_CURRENT_USER, kHistoryKey, "History File", Nav3("netscape.hst").c_str());
+        WriteString(HKEY_CURRENT_USER, kCookiesKey, "Cookie File", Nav3("cookies.txt").c_str());
+        WriteString(HKEY_CURRENT_USER, kUrlHistory, "url1", "http://example.test/1");
+        WriteString(HKEY_CURRENT_USER, kUrlHistory, "url2", "http://example.test/2");
+        SeedProfile("alice");
+        SeedProfile("bob");
+        WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "alice");
+    }
+
+    bool Cleaned(Item item, const char* user = "alice") const
+    {
+        switch (item) {
+        case kNT3Cache:
+            return !Exists(Nav3("cache\\page.htm")) && !Exists(Nav3("cache\\sub\\image.gif")) &&
+                   Exists(Nav3("cache"));
+        case kNT3History:
+            return !Exists(Nav3("netscape.hst"));
+        case kNT3Cookies:
+            return !Exists(Nav3("cookies.txt"));
+        case kNT3Typed:
+            return ValueCount(HKEY_CURRENT_USER, kUrlHistory) == 0;
+        case kNT4Cache:
+            return !Exists(InProfile(user, "Cache\\page.htm")) &&
+                   !Exists(InProfile(user, "Cache\\sub\\image.gif")) &&
+                   Exists(InProfile(user, "Cache"));
+        case kNT4History:
+            return !Exists(InProfile(user, "Netscape.hst"));
+        case kNT4Cookies:
+            return !Exists(InProfile(user, "Cookies.txt"));
+        }
+        return false;
+    }
+
+    bool Untouched(Item item, const char* user = "alice") const
+    {
+        switch (item) {
+        case kNT3Cache:
+            return Exists(Nav3("cache\\page.htm")) && Exists(Nav3("cache\\sub\\image.gif"));
+        case kNT3History:
+            return Exists(Nav3("netscape.hst"));
+        case kNT3Cookies:
+            return Exists(Nav3("cookies.txt"));
+        case kNT3Typed:
+            return ValueCount(HKEY_CURRENT_USER, kUrlHistory) == 2;
+        case kNT4Cache:
+            return Exists(InProfile(user, "Cache\\page.htm")) &&
+                   Exists(InProfile(user, "Cache\\sub\\image.gif"));
+        case kNT4History:
+            return Exists(InProfile(user, "Netscape.hst"));
+        case kNT4Cookies:
+            return Exists(InProfile(user, "Cookies.txt"));
+        }
+        return false;
+    }
+
+    bool ProfileUntouched(const char* user) const
+    {
+        return Untouched(kNT4Cache, user) && Untouched(kNT4History, user) &&
+               Untouched(kNT4Cookies, user) && Exists(InProfile(user, "prefs.js"));
+    }
+
+    void Compact(BOOL recycle, BOOL removeFolders)
+    {
+        ICleanerComponent* component = MakeComponent(CLSID_Netscape);
+        ASSERT_NE(nullptr, component);
+        EXPECT_EQ(S_OK, component->Compact(recycle, removeFolders));
+        component->Release();
+    }
+
+    void SwitchAll(DWORD value)
+    {
+        for (const char* name : kSwitches)
+            WriteDword(HKEY_CURRENT_USER, kSettings, name, value);
+    }
+
+    void OnlyProfileItems()
+    {
+        SwitchAll(0);
+        WriteDword(HKEY_CURRENT_USER, kSettings, "NT4Cache", 1);
+        WriteDword(HKEY_CURRENT_USER, kSettings, "NT4History", 1);
+        WriteDword(HKEY_CURRENT_USER, kSettings, "NT4Cookies", 1);
+    }
+
+    ScratchKey settings_;
+    KeyTreeGuard userKeys_;
+    KeyTreeGuard machineKeys_;
+    ScratchDir dir_;
+};
+
+TEST_F(NetscapeCompact, RunsAllSevenItemsForTheCurrentProfileWhenNoSwitchIsStored)
+{
+    SeedAll();
+    Compact(FALSE, FALSE);
+    for (int item = kNT3Cache; item <= kNT4Cookies; ++item)
+        EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item];
+    EXPECT_TRUE(Exists(Nav3("bookmark.htm")));
+    EXPECT_TRUE(Exists(InProfile("alice", "prefs.js")));
+    EXPECT_TRUE(Exists(InProfile("alice", "Cache\\sub")));
+    EXPECT_TRUE(ProfileUntouched("bob"));
+}
+
+TEST_F(NetscapeCompact, ASwitchStoredAsZeroSkipsOnlyItsItem)
+{
+    for (int off = kNT3Cache; off <= kNT4Cookies; ++off) {
+        SeedAll();
+        DeleteKeyTree(HKEY_CURRENT_USER, kSettings);
+        WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[off], 0);
+        Compact(FALSE, FALSE);
+        for (int item = kNT3Cache; item <= kNT4Cookies; ++item) {
+            if (item == off)
+                EXPECT_TRUE(Untouched(Item(item))) << kSwitches[item] << " off";
+            else
+                EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item] << " with " << kSwitches[off]
+                                                 << " off";
+        }
+    }
+}
+
+TEST_F(NetscapeCompact, AnItemSwitchedOnAloneIsTheOnlyOneThatRuns)
+{
+    for (int on = kNT3Cache; on <= kNT4Cookies; ++on) {
+        SeedAll();
+        SwitchAll(0);
+        WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[on], 1);
+        Compact(FALSE, FALSE);
+        for (int item = kNT3Cache; item <= kNT4Cookies; ++item) {
+            if (item == on)
+                EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item] << " alone";
+            else
+                EXPECT_TRUE(Untouched(Item(item))) << kSwitches[item] << " with only "
+                                                   << kSwitches[on] << " on";
+        }
+    }
+}
+
+TEST_F(NetscapeCompact, AnyNonZeroSwitchAndOneThatIsNotADwordCountAsOn)
+{
+    SeedAll();
+    for (int item = kNT3Cache; item <= kNT4Cookies; ++item)
+        if (item != kNT4History)
+            WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[item], 0);
+    WriteDword(HKEY_CURRENT_USER, kSettings, "NT3Cookies", 5);
+    WriteString(HKEY_CURRENT_USER, kSettings, "NT4Cache", "0");
+    Compact(FALSE, FALSE);
+    EXPECT_TRUE(Cleaned(kNT3Cookies)); // 5
+    EXPECT_TRUE(Cleaned(kNT4Cache));   // REG_SZ "0": unreadable as a DWORD, the default
+    EXPECT_TRUE(Cleaned(kNT4History)); // absent
+    EXPECT_TRUE(Untouched(kNT3Cache));
+    EXPECT_TRUE(Untouched(kNT3History));
+    EXPECT_TRUE(Untouched(kNT3Typed));
+    EXPECT_TRUE(Untouched(kNT4Cookies));
+}
+
+TEST_F(NetscapeCompact, RemoveFoldersEmptiesTheCacheFoldersButKeepsThemAndTheProfile)
+{
+    SeedAll();
+    Compact(FALSE, TRUE);
+    EXPECT_TRUE(Cleaned(kNT3Cache));
+    EXPECT_FALSE(Exists(Nav3("cache\\sub")));
+    EXPECT_TRUE(Cleaned(kNT4Cache));
+    EXPECT_FALSE(Exists(InProfile("alice", "Cache\\sub")));
+    EXPECT_TRUE(Exists(Profile("alice")));
+    EXPECT_TRUE(Exists(InProfile("alice", "prefs.js")));
+    EXPECT_TRUE(Exists(Nav3("bookmark.htm")));
+    EXPECT_TRUE(ProfileUntouched("bob"));
+}
+
+TEST_F(NetscapeCompact, AHistoryFileSettingRemovesThatFileAlone)
+{
+    SwitchAll(0);
+    WriteDword(HKEY_CURRENT_USER, kSettings, "NT3History", 1);
+    MakeFile(Nav3("neighbour.dat"), 3);
+    MakeFile(Nav3("sub\\inner.dat"), 3);
+    const BOOL removeFolders[] = {FALSE, TRUE};
+    for (BOOL remove : removeFolders) {
+        MakeFile(Nav3("history-a7e2.hst"), 3);
+        WriteString(HKEY_CURRENT_USER, kHistoryKey, "History File", Nav3("history-a7e2.hst").c_str());
+        Compact(FALSE, remove);
+        EXPECT_FALSE(Exists(Nav3("history-a7e2.hst"))) << remove;
+        EXPECT_TRUE(Exists(Nav3("neighbour.dat"))) << remove;
+        EXPECT_TRUE(Exists(Nav3("sub\\inner.dat"))) << remove;
+    }
+    RemoveFromTrash("recycled-history-a7e2.hst");
+    MakeFile(Nav3("recycled-history-a7e2.hst"), 3);
+    WriteString(HKEY_CURRENT_USER, kHistoryKey, "History File",
+                Nav3("recycled-history-a7e2.hst").c_str());
+    Compact(TRUE, TRUE);
+    EXPECT_FALSE(Exists(Nav3("recycled-history-a7e2.hst")));
+    EXPECT_TRUE(InTrash("recycled-history-a7e2.hst"));
+    EXPECT_TRUE(Exists(Nav3("neighbour.dat")));
+}
+
+TEST_F(NetscapeCompact, RecycleMovesNavigatorFilesToTheRecycleBin)
+{
+    const char* recycled[] = {"nav3-cache-c41d.htm", "nav4-cache-c41d.htm", "nav3-cookies-c41d.txt"};
+    for (const char* name : recycled)
+        RemoveFromTrash(name);
+    SeedAll();
+    MakeFile(Nav3("cache\\nav3-cache-c41d.htm"), 3);
+    MakeFile(InProfile("alice", "Cache\\sub\\nav4-cache-c41d.htm"), 3);
+    WriteString(HKEY_CURRENT_USER, kCookiesKey, "Cookie File", Nav3("nav3-cookies-c41d.txt").c_str());
+    MakeFile(Nav3("nav3-cookies-c41d.txt"), 3);
+    Compact(TRUE, FALSE);
+    EXPECT_TRUE(InTrash("nav3-cache-c41d.htm"));
+    EXPECT_TRUE(InTrash("nav4-cache-c41d.htm"));
+    EXPECT_TRUE(InTrash("nav3-cookies-c41d.txt"));
+    EXPECT_TRUE(Cleaned(kNT4History));
+    EXPECT_TRUE(Exists(InProfile("alice", "Cache\\sub")));
+}
+
+TEST_F(NetscapeCompact, OnlyTheProfileNamedAsCurrentUserIsTouched)
+{
+    SeedAll();
+    SeedProfile("carol");
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "bob");
+    OnlyProfileItems();
+    Compact(FALSE, TRUE);
+    EXPECT_TRUE(Cleaned(kNT4Cache, "bob"));
+    EXPECT_TRUE(Cleaned(kNT4History, "bob"));
+    EXPECT_TRUE(Cleaned(kNT4Cookies, "bob"));
+    EXPECT_TRUE(Exists(InProfile("bob", "prefs.js")));
+    EXPECT_TRUE(ProfileUntouched("alice"));
+    EXPECT_TRUE(ProfileUntouched("carol"));
+}
+
+TEST_F(NetscapeCompact, WithoutACurrentProfileFolderNoFileIsTouched)
+{
+    SeedAll();
+    OnlyProfileItems();
+    // No current user.
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUsers);
+    SeedProfile("alice");
+    SeedProfile("bob");
+    Compact(FALSE, TRUE);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUsers));
+    EXPECT_TRUE(ProfileUntouched("alice"));
+    EXPECT_TRUE(ProfileUntouched("bob"));
+    // An empty current user, with a folder on the Users key itself.
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "");
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "DirRoot", Profile("alice").c_str());
+    Compact(FALSE, TRUE);
+    EXPECT_TRUE(ProfileUntouched("alice"));
+    // A current user without a key, and one whose key has no folder.
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "dave");
+    Compact(FALSE, TRUE);
+    WriteString(HKEY_LOCAL_MACHINE, UserKey("erin").c_str(), "Other", "x");
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "erin");
+    Compact(FALSE, TRUE);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UserKey("dave").c_str()));
+    EXPECT_TRUE(ProfileUntouched("alice"));
+    EXPECT_TRUE(ProfileUntouched("bob"));
+}
+
+TEST_F(NetscapeCompact, ACurrentUserTooLongForTheKeyPathIsSkipped)
+{
+    SeedAll();
+    OnlyProfileItems();
+    // The full name's key names alice's folder; the keys that a key path cut
+    // to 253 or 254 characters would open name bob's.
+    // (Made below the Users key: some registries refuse such long paths.)
+    const std::string name(230, 'u');
+    const size_t room = 254 - (std::string(kUsers).size() + 1);
+    HKEY users;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUsers, 0, KEY_ALL_ACCESS, &users));
+    WriteString(users, name.c_str(), "DirRoot", Profile("alice").c_str());
+    WriteString(users, name.substr(0, room).c_str(), "DirRoot", Profile("bob").c_str());
+    WriteString(users, name.substr(0, room - 1).c_str(), "DirRoot", Profile("bob").c_str());
+    RegCloseKey(users);
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", name.c_str());
+    Compact(FALSE, TRUE);
+    EXPECT_TRUE(ProfileUntouched("alice"));
+    EXPECT_TRUE(ProfileUntouched("bob"));
+}
+
+TEST_F(NetscapeCompact, AProfileFolderTooLongForTheJoinedPathIsSkipped)
+{
+    SeedAll();
+    OnlyProfileItems();
+    // A 254-character profile folder: each suffix makes the path longer than
+    // 259 characters. Paths cut to fit would name the files made here.
+    std::string base = dir_ / "long\\";
+    std::string folder = base + std::string(254 - base.size(), 'p');
+    ASSERT_EQ(254u, folder.size());
+    int cuts = 0;
+    const char* suffixes[] = {"\\Cache", "\\Netscape.hst", "\\Cookies.txt"};
+    for (const char* suffix : suffixes)
+        for (size_t length = 2; folder.size() + length <= 259; ++length, ++cuts)
+            MakeFile(folder + std::string(suffix, length), 1);
+    ASSERT_GT(cuts, 0);
+    WriteString(HKEY_LOCAL_MACHINE, UserKey("alice").c_str(), "DirRoot", folder.c_str());
+    Compact(FALSE, TRUE);
+    for (const char* suffix : suffixes)
+        for (size_t length = 2; folder.size() + length <= 259; ++length)
+            EXPECT_TRUE(Exists(folder + std::string(suffix, length))) << suffix << length;
+    EXPECT_TRUE(Exists(folder));
+    EXPECT_TRUE(ProfileUntouched("bob"));
+}
+
+TEST_F(NetscapeCompact, UrlHistoryKeyIsLeftWithNoValuesWhateverTheirNumberAndNames)
+{
+    SwitchAll(0);
+    WriteDword(HKEY_CURRENT_USER, kSettings, "NT3TypedUrls", 1);
+    for (int i = 1; i <= 27; ++i)
+        WriteString(HKEY_CURRENT_USER, kUrlHistory, ("url" + std::to_string(i)).c_str(),
+                    "http://example.test/");
+    WriteString(HKEY_CURRENT_USER, kUrlHistory, std::string(32, 'n').c_str(), "long");
+    WriteString(HKEY_CURRENT_USER, kUrlHistory, std::string(250, 'm').c_str(), "longer");
+    WriteString(HKEY_CURRENT_USER, kUrlHistory, NULL, "default");
+    ASSERT_EQ(30, ValueCount(HKEY_CURRENT_USER, kUrlHistory));
+    Compact(FALSE, FALSE);
+    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kUrlHistory));
+
+    DeleteKeyTree(HKEY_CURRENT_USER, kUrlHistory);
+    Compact(FALSE, FALSE);
+    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kUrlHistory)); // there again, empty
+}
+
+TEST_F(NetscapeCompact, MissingOrUnusableBrowserSettingsRemoveNothing)
+{
+    // The working folder is where a walk of an empty or relative path would land.
+    ScratchDir work("netscape-cwd");
+    MakeFile(work / "cache\\kept.dat", 3);
+    MakeFile(work / "kept.dat", 3);
+    char previous[MAX_PATH + 1] = "";
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(work.Path().c_str()));
+
+    Compact(FALSE, TRUE); // no browser keys at all
+    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kCacheKey));
+    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kHistoryKey));
+    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kCookiesKey));
+    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kUrlHistory));
+    EXPECT_EQ(0, ValueCount(HKEY_LOCAL_MACHINE, kUsers));
+
+    WriteString(HKEY_CURRENT_USER, kCacheKey, "Cache Dir", "cache");
+    WriteString(HKEY_CURRENT_USER, kHistoryKey, "History File", "kept.dat");
+    WriteString(HKEY_CURRENT_USER, kCookiesKey, "Cookie File", "");
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "relative");
+    WriteString(HKEY_LOCAL_MACHINE, UserKey("relative").c_str(), "DirRoot", ".");
+    MakeFile(work / "Cookies.txt", 3);
+    Compact(FALSE, TRUE);
+    SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(Exists(work / "cache\\kept.dat"));
+    EXPECT_TRUE(Exists(work / "kept.dat"));
+    EXPECT_TRUE(Exists(work / "Cookies.txt"));
+}
+
+// ---- The "Netscape" page ----
+
+const BrowserPageCase kNetscapePage = {
+    &CLSID_Netscape,
+    "Netscape Browser Properties",
+    "Netscape",
+    {{"NT3Cache", 1003},
+     {"NT3History", 1004},
+     {"NT3Cookies", 1005},
+     {"NT3TypedUrls", 1006},
+     {"NT4Cache", 1007},
+     {"NT4History", 1008},
+     {"NT4Cookies", 1009}},
+    {1002, 1010},
+};
+
+INSTANTIATE_TEST_SUITE_P(Netscape, BrowserPage, testing::Values(kNetscapePage));
+
+} // namespace
