@@ -1,0 +1,223 @@
+// The Agent as a process: the real Agent.exe with the real component server
+// registered, started, driven by messages from this process, and ended.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "TestSupport.h"
+
+namespace {
+
+const char kFrameClass[] = "quenlow_ls5AgentFrame";
+const char kTempUser[] = "Software\\Quenlow\\Larkspire\\Components\\Windows Temporary Files";
+
+std::string BinFile(const char* name)
+{
+    std::string server = ServerPath();
+    return server.substr(0, server.rfind('\\') + 1) + name;
+}
+
+DWORD RunAndWait(std::string command)
+{
+    STARTUPINFOA startup = {sizeof(startup)};
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return 0xdeadbeef;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 0xdeadbeef;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return code;
+}
+
+// Waits up to `ms` for `condition`, pumping this thread's messages.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD ms)
+{
+    DWORD until = GetTickCount() + ms;
+    do {
+        if (condition())
+            return true;
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(20);
+    } while (GetTickCount() < until);
+    return condition();
+}
+
+struct TopWindowSearch {
+    const char* className;
+    const char* caption;
+    DWORD process;
+    int count;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM param)
+{
+    TopWindowSearch* search = reinterpret_cast<TopWindowSearch*>(param);
+    char text[128] = "";
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (search->process != 0 && process != search->process)
+        return TRUE;
+    GetClassNameA(window, text, sizeof(text));
+    if (search->className != NULL && lstrcmpA(text, search->className) != 0)
+        return TRUE;
+    GetWindowTextA(window, text, sizeof(text));
+    if (search->caption != NULL && lstrcmpA(text, search->caption) != 0)
+        return TRUE;
+    ++search->count;
+    search->found = window;
+    return TRUE;
+}
+
+// Top-level windows of a class and/or caption, of one process (0: any).
+TopWindowSearch FindTop(const char* className, const char* caption, DWORD process)
+{
+    TopWindowSearch search = {className, caption, process, 0, NULL};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
+class AgentProcess : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quenlow");
+        RunAndWait("regsvr32.exe /s \"" + ServerPath() + "\"");
+    }
+    static void TearDownTestSuite()
+    {
+        RunAndWait("regsvr32.exe /u /s \"" + ServerPath() + "\"");
+        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quenlow");
+    }
+
+    AgentProcess() : temp_("agent-temp"), override_(temp_.Path())
+    {
+        WriteDword(HKEY_CURRENT_USER, kTempUser, "Enabled", 1);
+        WriteDword(HKEY_CURRENT_USER, "Software\\Quenlow\\Larkspire", "Recycle", 0);
+    }
+
+    ~AgentProcess() override
+    {
+        if (process_.hProcess != NULL) {
+            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+                PostMessageA(Frame(), WM_CLOSE, 0, 0);
+                if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_TIMEOUT)
+                    TerminateProcess(process_.hProcess, 1);
+            }
+            CloseHandle(process_.hProcess);
+            CloseHandle(process_.hThread);
+        }
+        DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quenlow");
+    }
+
+    // Starts the Agent (it inherits this process's TMP) and waits for its frame.
+    bool Start()
+    {
+        std::string command = "\"" + BinFile("Agent.exe") + "\"";
+        STARTUPINFOA startup = {sizeof(startup)};
+        if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process_))
+            return false;
+        return WaitFor([this] { return Frame() != NULL; }, 20000);
+    }
+
+    HWND Frame() const { return FindTop(kFrameClass, NULL, process_.dwProcessId).found; }
+    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    DWORD ExitCode(DWORD waitMs) const
+    {
+        WaitForSingleObject(process_.hProcess, waitMs);
+        DWORD code = 0xdeadbeef;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+    bool CompactingShown() const { return FindTop(NULL, "Compacting...", process_.dwProcessId).count > 0; }
+    // Fills the temporary folder, posts `message` to the frame and waits for
+    // the run it starts: the Compacting window comes and goes, the folder empties.
+    bool RunsWith(UINT message, WPARAM wParam)
+    {
+        MakeFile(temp_ / "junk.tmp", 10);
+        MakeFile(temp_ / "sub\\more.tmp", 10);
+        PostMessageA(Frame(), message, wParam, 0);
+        bool shown = WaitFor([this] { return CompactingShown(); }, 10000);
+        bool gone = WaitFor([this] { return !CompactingShown(); }, 10000);
+        return shown && gone && !Exists(temp_ / "junk.tmp") && !Exists(temp_ / "sub");
+    }
+
+    ScratchDir temp_;
+    TempFolderOverride override_;
+    PROCESS_INFORMATION process_ = {};
+};
+
+TEST_F(AgentProcess, StartupRunCleansAndASecondStartLeavesOneInstance)
+{
+    MakeFile(temp_ / "before-start.tmp", 10);
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(WaitFor([this] { return !Exists(temp_ / "before-start.tmp"); }, 15000));
+    EXPECT_TRUE(WaitFor([this] { return !CompactingShown(); }, 10000));
+    EXPECT_TRUE(Exists(temp_.Path()));
+    EXPECT_FALSE(IsWindowVisible(Frame()));
+
+    DWORD started = GetTickCount();
+    EXPECT_EQ(0u, RunAndWait("\"" + BinFile("Agent.exe") + "\""));
+    EXPECT_LT(GetTickCount() - started, 10000u);
+    EXPECT_TRUE(Running());
+    EXPECT_EQ(1, FindTop(kFrameClass, NULL, 0).count);
+}
+
+TEST_F(AgentProcess, SessionEndRunsTheShutdownRunAndCompactNowRunsAgain)
+{
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(WaitFor([this] { return !CompactingShown(); }, 10000));
+    EXPECT_TRUE(RunsWith(WM_ENDSESSION, FALSE));
+    EXPECT_TRUE(Running());
+    EXPECT_TRUE(RunsWith(WM_COMMAND, 40004));
+    EXPECT_TRUE(Running());
+}
+
+TEST_F(AgentProcess, ExitAndCloseEndTheAgentWithCodeZero)
+{
+    ASSERT_TRUE(Start());
+    PostMessageA(Frame(), WM_COMMAND, 40001, 0);
+    EXPECT_EQ(0u, ExitCode(15000));
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = PROCESS_INFORMATION();
+
+    WriteDword(HKEY_CURRENT_USER, kTempUser, "Enabled", 0); // nothing loaded
+    ASSERT_TRUE(Start());
+    PostMessageA(Frame(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, ExitCode(15000));
+    EXPECT_EQ(0, FindTop(kFrameClass, NULL, 0).count);
+}
+
+TEST_F(AgentProcess, AboutBoxAndTrayMenuOpenAndClose)
+{
+    WriteDword(HKEY_CURRENT_USER, kTempUser, "Startup", 0);
+    ASSERT_TRUE(Start());
+    PostMessageA(Frame(), WM_COMMAND, 40005, 0);
+    HWND about = NULL;
+    ASSERT_TRUE(WaitFor([&] { return (about = FindTop("#32770", "About", process_.dwProcessId).found) != NULL; }, 10000));
+    char linkClass[64] = "";
+    GetClassNameA(GetDlgItem(about, 1000), linkClass, sizeof(linkClass));
+    EXPECT_STREQ("quenlow_ruviDede", linkClass);
+    PostMessageA(about, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }, 10000));
+
+    PostMessageA(Frame(), WM_APP + 2, 1, WM_RBUTTONUP);
+    HWND menu = NULL;
+    EXPECT_TRUE(WaitFor([&] {
+        menu = FindTop("#32768", NULL, process_.dwProcessId).found;
+        return menu != NULL && IsWindowVisible(menu);
+    }, 10000));
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 10000));
+    EXPECT_TRUE(Running());
+}
+
+} // namespace
