@@ -39,6 +39,14 @@ ULONG STDMETHODCALLTYPE ComponentBase::Release()
     return static_cast<ULONG>(references);
 }
 
+HRESULT STDMETHODCALLTYPE ComponentBase::GetSize(DWORD* bytes)
+{
+    if (bytes == NULL)
+        return E_POINTER;
+    *bytes = 0;
+    return S_OK;
+}
+
 HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
                            const char* caption, UINT ownTemplate, DLGPROC ownProc)
 {

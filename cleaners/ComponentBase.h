@@ -10,6 +10,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
+    // Components that measure nothing report 0 bytes.
+    HRESULT STDMETHODCALLTYPE GetSize(DWORD* bytes) override;
 
 protected:
     ComponentBase();

@@ -34,14 +34,6 @@ const BrowserItem kExplorerItems[] = {
 
 class ExplorerComponent : public ComponentBase {
 public:
-    HRESULT STDMETHODCALLTYPE GetSize(DWORD* bytes) override
-    {
-        if (bytes == NULL)
-            return E_POINTER;
-        *bytes = 0;
-        return S_OK;
-    }
-
     HRESULT STDMETHODCALLTYPE ShowProperties(HWND parent, LPARAM info,
                                              AddPagesCallback addPages) override
     {

@@ -69,14 +69,6 @@ const BrowserItem kNetscapeItems[] = {
 
 class NetscapeComponent : public ComponentBase {
 public:
-    HRESULT STDMETHODCALLTYPE GetSize(DWORD* bytes) override
-    {
-        if (bytes == NULL)
-            return E_POINTER;
-        *bytes = 0;
-        return S_OK;
-    }
-
     HRESULT STDMETHODCALLTYPE ShowProperties(HWND parent, LPARAM info,
                                              AddPagesCallback addPages) override
     {

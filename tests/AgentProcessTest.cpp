@@ -19,20 +19,6 @@ std::string BinFile(const char* name)
     return server.substr(0, server.rfind('\\') + 1) + name;
 }
 
-DWORD RunAndWait(std::string command)
-{
-    STARTUPINFOA startup = {sizeof(startup)};
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
-        return 0xdeadbeef;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0xdeadbeef;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return code;
-}
-
 // Waits up to `ms` for `condition`, pumping this thread's messages.
 template <typename Condition>
 bool WaitFor(Condition condition, DWORD ms)
@@ -89,11 +75,11 @@ protected:
     static void SetUpTestSuite()
     {
         DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quenlow");
-        RunAndWait("regsvr32.exe /s \"" + ServerPath() + "\"");
+        RunProgram("regsvr32.exe /s \"" + ServerPath() + "\"");
     }
     static void TearDownTestSuite()
     {
-        RunAndWait("regsvr32.exe /u /s \"" + ServerPath() + "\"");
+        RunProgram("regsvr32.exe /u /s \"" + ServerPath() + "\"");
         DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Quenlow");
     }
 
@@ -164,7 +150,7 @@ TEST_F(AgentProcess, StartupRunCleansAndASecondStartLeavesOneInstance)
     EXPECT_FALSE(IsWindowVisible(Frame()));
 
     DWORD started = GetTickCount();
-    EXPECT_EQ(0u, RunAndWait("\"" + BinFile("Agent.exe") + "\""));
+    EXPECT_EQ(0u, RunProgram("\"" + BinFile("Agent.exe") + "\""));
     EXPECT_LT(GetTickCount() - started, 10000u);
     EXPECT_TRUE(Running());
     EXPECT_EQ(1, FindTop(kFrameClass, NULL, 0).count);

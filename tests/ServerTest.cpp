@@ -51,17 +51,7 @@ std::string ClsidText(REFCLSID clsid)
 
 DWORD RunRegsvr32(const std::string& arguments)
 {
-    std::string command = "regsvr32.exe " + arguments + " \"" + ServerPath() + "\"";
-    STARTUPINFOA startup = {sizeof(startup)};
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
-        return 0xdeadbeef;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0xdeadbeef;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return code;
+    return RunProgram("regsvr32.exe " + arguments + " \"" + ServerPath() + "\"");
 }
 
 TEST(ClassObject, UnknownClassIsRefusedAndTheOutPointerCleared)

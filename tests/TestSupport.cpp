@@ -183,6 +183,20 @@ void WriteDword(HKEY root, const char* path, const char* name, DWORD value)
     RegCloseKey(key);
 }
 
+DWORD RunProgram(std::string commandLine)
+{
+    STARTUPINFOA startup = {sizeof(startup)};
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return 0xdeadbeef;
+    DWORD code = 0xdeadbeef;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return code;
+}
+
 std::string ServerPath()
 {
     return FullPath(ExeFolder() + "\\..\\bin\\LSCleaners.dll");

@@ -65,6 +65,10 @@ DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback = 
 void WriteString(HKEY root, const char* path, const char* name, const char* value);
 void WriteDword(HKEY root, const char* path, const char* name, DWORD value);
 
+// Runs a command line and waits for it (up to a minute); its exit code, or
+// 0xdeadbeef when it could not be started or did not end.
+DWORD RunProgram(std::string commandLine);
+
 // The server DLL next to the deliverables, loaded once per process.
 std::string ServerPath();
 HMODULE Server();
