@@ -1,7 +1,6 @@
 // The Agent's entry point: one instance per session; loads the components,
 // makes the hidden frame window and runs the message loop.
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include "AgentFrame.h"
@@ -17,10 +16,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     g_agentInstance = instance;
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    // The Compacting window's animation needs the common controls, whatever
-    // the loaded components happen to use.
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&controls);
     LoadComponents(&g_components);
     RegisterAgentFrameClass();
 

@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include <new>
+#include <optional>
 
+#include "CommonControls.h"
 #include "ComponentContract.h"
 #include "RegistryKey.h"
 #include "resource.h"
@@ -41,15 +43,17 @@ bool Picks(Trigger trigger, const LoadedComponent& record)
 
 // Walks the list from the head; the first picked component opens the
 // Compacting window and plays the sound, the window closes after the last.
+// The common controls, for the window's animation, are loaded for the run
+// alone: the Agent spends most of its life waiting.
 void Run(LoadedComponent* head, Trigger trigger)
 {
+    std::optional<CommonControls> controls;
     HWND compacting = NULL;
-    bool started = false;
     for (LoadedComponent* record = head; record != NULL; record = record->next) {
         if (!Picks(trigger, *record))
             continue;
-        if (!started) {
-            started = true;
+        if (!controls) {
+            controls.emplace(ICC_ANIMATE_CLASS);
             compacting = CreateDialogParamA(g_agentInstance, MAKEINTRESOURCEA(IDD_COMPACTING), NULL,
                                             CompactingDialogProc, 0);
             PlayCleanSound();

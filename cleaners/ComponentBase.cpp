@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "CommonControls.h"
 #include "Server.h"
 
 ComponentBase::ComponentBase() : references_(1)
@@ -53,6 +54,18 @@ HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
     if (addPages == NULL)
         return S_OK;
 
+    // The sheet's library is bound for the sheet alone: a resident caller
+    // that only compacts never needs it.
+    CommonControls controls(ICC_LISTVIEW_CLASSES);
+    typedef HPROPSHEETPAGE(WINAPI * CreatePageFunction)(LPCPROPSHEETPAGEA);
+    typedef BOOL(WINAPI * DestroyPageFunction)(HPROPSHEETPAGE);
+    typedef INT_PTR(WINAPI * SheetFunction)(LPCPROPSHEETHEADERA);
+    CreatePageFunction createPage =
+        reinterpret_cast<CreatePageFunction>(controls.Function("CreatePropertySheetPageA"));
+    DestroyPageFunction destroyPage =
+        reinterpret_cast<DestroyPageFunction>(controls.Function("DestroyPropertySheetPage"));
+    SheetFunction propertySheet = reinterpret_cast<SheetFunction>(controls.Function("PropertySheetA"));
+
     HPROPSHEETPAGE* callerPages = NULL;
     int callerCount = addPages(&callerPages, info);
     // Never trust the count beyond what the array holds.
@@ -66,7 +79,7 @@ HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
     HPROPSHEETPAGE* pages = callerPages;
     int pageCount = callerCount;
     HPROPSHEETPAGE* ownPages = NULL;
-    if (ownTemplate != 0) {
+    if (ownTemplate != 0 && createPage != NULL && destroyPage != NULL) {
         PROPSHEETPAGEA page;
         ZeroMemory(&page, sizeof(page));
         page.dwSize = PROPSHEETPAGEA_V1_SIZE;
@@ -74,7 +87,7 @@ HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
         page.pszTemplate = MAKEINTRESOURCEA(ownTemplate);
         page.pfnDlgProc = ownProc;
         page.lParam = info;
-        HPROPSHEETPAGE own = CreatePropertySheetPageA(&page);
+        HPROPSHEETPAGE own = createPage(&page);
         ownPages = own != NULL ? static_cast<HPROPSHEETPAGE*>(
                                      LocalAlloc(LPTR, callerBytes + sizeof(HPROPSHEETPAGE)))
                                : NULL;
@@ -85,7 +98,7 @@ HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
             pages = ownPages;
             pageCount = callerCount + 1;
         } else if (own != NULL) {
-            DestroyPropertySheetPage(own);
+            destroyPage(own);
         }
     }
 
@@ -97,7 +110,8 @@ HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
     header.nPages = pageCount;
     header.nStartPage = 0;
     header.phpage = pages;
-    PropertySheetA(&header);
+    if (propertySheet != NULL)
+        propertySheet(&header);
 
     if (callerPages != NULL)
         LocalFree(callerPages);
