@@ -2,20 +2,24 @@
 # Times the folder walkers (GetTreeSize, RemoveTree) against Wine's own cmd
 # built-ins and the native tools, on a generated tree of about 22,000 files.
 #
-#   bench/run.sh [-b build folder] [-a i686|x86_64] [-n runs] [-x]
+#   bench/run.sh [-b build folder] [-a i686|x86_64] [-n runs] [-c] [-x]
 #
 #   -b  build folder (default build/bench); configured and built when needed
 #   -a  target; default i686 when 32-bit Wine runs on this machine, else x86_64
 #   -n  runs per measurement, the median is reported (default 3)
-#   -x  also time the experimental walks in bench/WalkBench.cpp
+#   -c  no sync after copying: the copies stay in the page cache, so the
+#       figures show the programs' own cost rather than the disk's
+#   -x  also time the cmd built-ins from inside Wine (a cross-check) and the
+#       experimental walks in bench/WalkBench.cpp
 #
 # Every measurement runs on a fresh copy (cp -a) of one master tree kept in
-# <build>/bench-scratch; the copies and the Recycle Bin are emptied as it goes.
-# walk_bench times itself inside the process (QueryPerformanceCounter). The
-# cmd built-ins are timed two ways, both minus the same command doing nothing
-# (cmd /c exit), so Wine's start-up is left out:
-#   wall   wall time of "wine cmd /c ..." on the Linux side
-#   spawn  walk_bench spawn: cmd started from inside Wine, timed with QPC
+# <build>/bench-scratch, written back to disk (sync) before it is timed; the
+# copies and the Recycle Bin are emptied as it goes, the master stays for the
+# next run. walk_bench times itself inside the process (QueryPerformanceCounter).
+# The cmd built-ins are timed by the wall clock of the whole "wine cmd /c ..."
+# minus the median of the same command doing nothing ("cmd /c exit"), which
+# leaves out Wine's start-up. With -x they are also started from inside Wine
+# by "walk_bench spawn" and timed there, again minus "cmd /c exit".
 set -eu
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,13 +27,15 @@ build=build/bench
 arch=
 runs=3
 variants=0
-while getopts b:a:n:x option; do
+cached=0
+while getopts b:a:n:cx option; do
     case $option in
     b) build=$OPTARG ;;
     a) arch=$OPTARG ;;
     n) runs=$OPTARG ;;
+    c) cached=1 ;;
     x) variants=1 ;;
-    *) echo "usage: $0 [-b build folder] [-a i686|x86_64] [-n runs] [-x]" >&2; exit 2 ;;
+    *) echo "usage: $0 [-b build folder] [-a i686|x86_64] [-n runs] [-c] [-x]" >&2; exit 2 ;;
     esac
 done
 if [ -z "$arch" ]; then
@@ -127,7 +133,7 @@ fresh_copy() {
     copy=$scratch/copy-$copy_number
     rm -rf "$copy"
     cp -a "$master" "$copy"
-    sync # no write-back of the copy during a measurement
+    [ "$cached" = 1 ] || sync # no write-back of the copy during a measurement
     wcopy="Z:$(printf '%s' "$copy" | tr / '\\')"
 }
 drop_copy() { rm -rf "$copy"; }
@@ -178,7 +184,10 @@ median() { # of the values recorded for $1
 }
 
 # --- the measurements --------------------------------------------------------
-echo "Tree: $files files, $folders folders, $bytes bytes. Build: $build ($arch), $runs runs."
+echo "Tree: $files files, $folders folders, $bytes bytes. Build: $build ($arch)."
+echo "Copies $( [ "$cached" = 1 ] && echo "in the page cache (-c)" || echo "written to disk before each measurement")," \
+     "$runs runs."
+load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 mkdir -p "$trash"
 stop_server # a server of an earlier run would not be the persistent one
 "$wine" cmd /c exit >/dev/null 2>&1 # starts the persistent server and Wine's helpers
@@ -188,24 +197,22 @@ stop_server # a server of an earlier run would not be the persistent one
 run=1
 while [ "$run" -le "$runs" ]; do
     echo "Run $run of $runs ..."
-    # Wine's start-up: the cost of the command doing nothing, five times a run.
+    # Wine's start-up: the command doing nothing, five times a run.
     for i in 1 2 3 4 5; do
         record noop-wall "$(wall "$wine" cmd /c exit)"
-        record noop-spawn "$(walk_bench spawn cmd /c exit)"
+        [ "$variants" = 0 ] || record noop-spawn "$(walk_bench spawn cmd /c exit)"
     done
 
     # Size of the tree.
     fresh_copy; record size "$(walk_bench size "$wcopy")"
     [ "$(cat "$last")" = "$bytes" ] || warn "GetTreeSize gave $(cat "$last"), not $bytes"
     drop_copy
-    fresh_copy; record dir-wall "$(wall "$wine" cmd /c dir /s /a "$wcopy" '>NUL')"; drop_copy
-    fresh_copy; record dir-spawn "$(walk_bench spawn cmd /c dir /s /a "$wcopy" '>NUL')"; drop_copy
+    fresh_copy; record dir "$(wall "$wine" cmd /c dir /s /a "$wcopy" '>NUL')"; drop_copy
     fresh_copy; record du "$(wall du -sb "$copy")"; drop_copy
 
     # Deletion.
     fresh_copy; record remove "$(walk_bench remove "$wcopy")"; check_empty RemoveTree; drop_copy
-    fresh_copy; record rd-wall "$(wall "$wine" cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"
-    fresh_copy; record rd-spawn "$(walk_bench spawn cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"
+    fresh_copy; record rd "$(wall "$wine" cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"
     fresh_copy; record rm "$(wall rm -rf "$copy")"; check_gone "rm -rf"
 
     # Recycle Bin.
@@ -216,62 +223,74 @@ while [ "$run" -le "$runs" ]; do
     check_empty recycle-each; check_trash recycle-each; drop_copy; empty_trash
 
     if [ "$variants" = 1 ]; then
-        for op in size-find size-attr size-basic size-star walk; do
-            fresh_copy; record "$op" "$(walk_bench "$op" "$wcopy")"; drop_copy
+        fresh_copy; record dir-spawn "$(walk_bench spawn cmd /c dir /s /a "$wcopy" '>NUL')"; drop_copy
+        fresh_copy; record rd-spawn "$(walk_bench spawn cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"
+        for op in size-open size-openfind size-attr size-find size-basic size-star walk guard; do
+            fresh_copy; record "$op" "$(walk_bench "$op" "$wcopy")"
+            case $op in size*) [ "$(cat "$last")" = "$bytes" ] || warn "$op gave $(cat "$last")" ;; esac
+            drop_copy
         done
-        fresh_copy; record guard "$(walk_bench guard "$wcopy")"; drop_copy
         fresh_copy; record recycle-folder "$(walk_bench recycle-folder "$wcopy")"
         check_empty recycle-folder; check_trash recycle-folder; drop_copy; empty_trash
     fi
     run=$((run + 1))
 done
+load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- the table ---------------------------------------------------------------
-noop_wall=$(median noop-wall)
-noop_spawn=$(median noop-spawn)
-for k in size dir-wall dir-spawn du remove rd-wall rd-spawn rm recycle recycle-each \
-         size-find size-attr size-basic size-star walk guard recycle-folder; do
-    eval "m_$(echo "$k" | tr - _)=$(median "$k")"
-done
-net() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a - b }'; }
-dir=$(net "$m_dir_wall" "$noop_wall")
-dir_spawn=$(net "$m_dir_spawn" "$noop_spawn")
-rd=$(net "$m_rd_wall" "$noop_wall")
-rd_spawn=$(net "$m_rd_spawn" "$noop_spawn")
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 > 0) printf "%.2f", a / b; else print "-" }'; }
-ms() { awk -v a="$1" 'BEGIN { printf "%.1f", a }'; }
-verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r + 0 <= t + 0) ? "met" : "NOT met" }'; }
+range() { # min-max of the values recorded for $1, whole milliseconds
+    awk -v k="$1" '$1 == k { v = $2 + 0; if (n++ == 0 || v < lo) lo = v; if (v > hi) hi = v }
+                   END { if (n) printf "%.0f-%.0f", lo, hi }' "$results"
+}
+num() { awk -v a="$1" 'BEGIN { printf "%.1f", a }'; }
+minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a - b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == a + 0 && b + 0 > 0) printf "%.2f", a / b; else print "-" }'; }
+verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r == r + 0 && r + 0 <= t + 0) ? "met" : "NOT met" }'; }
+row() { # label, ms, raw key for the range, native ms
+    printf '%-38s %10s %11s %9s\n' "$1" "$2" "$(range "$3")" "$(ratio "$2" "$4")"
+}
+
+noop=$(median noop-wall)
+du=$(num "$(median du)"); rm=$(num "$(median rm)")
+size=$(num "$(median size)"); remove=$(num "$(median remove)")
+recycle=$(num "$(median recycle)"); each=$(num "$(median recycle-each)")
+dir=$(minus "$(median dir)" "$noop"); rd=$(minus "$(median rd)" "$noop")
 
 echo
-echo "Medians of $runs runs, milliseconds; $files files in $folders folders, $bytes bytes."
-echo "Wine start-up subtracted from the cmd figures: cmd /c exit = $(ms "$noop_wall") ms wall," \
-     "$(ms "$noop_spawn") ms spawned."
+echo "Medians of $runs runs in milliseconds; $files files in $folders folders, $bytes bytes;" \
+     "copies $( [ "$cached" = 1 ] && echo "in the page cache" || echo "on disk")."
+echo "Load average (1, 5, 15 min) at the start: $load_start; at the end: $load_end."
+echo "cmd rows: wall time minus 'cmd /c exit' ($(num "$noop") ms, range $(range noop-wall)); range column = raw runs."
 echo
-printf '%-34s %10s %11s %11s\n' "measurement" "ms" "vs native" ""
-printf '%-34s %10s %11s\n' "GetTreeSize (walk_bench size)" "$(ms "$m_size")" "$(ratio "$m_size" "$m_du")"
-printf '%-34s %10s %11s\n' "cmd dir /s /a >NUL (wall - exit)" "$dir" "$(ratio "$dir" "$m_du")"
-printf '%-34s %10s %11s\n' "cmd dir /s /a >NUL (spawn - exit)" "$dir_spawn" "$(ratio "$dir_spawn" "$m_du")"
-printf '%-34s %10s %11s\n' "du -sb (native)" "$(ms "$m_du")" "1.00"
-printf '%-34s %10s %11s\n' "RemoveTree delete (walk_bench)" "$(ms "$m_remove")" "$(ratio "$m_remove" "$m_rm")"
-printf '%-34s %10s %11s\n' "cmd rd /s /q (wall - exit)" "$rd" "$(ratio "$rd" "$m_rm")"
-printf '%-34s %10s %11s\n' "cmd rd /s /q (spawn - exit)" "$rd_spawn" "$(ratio "$rd_spawn" "$m_rm")"
-printf '%-34s %10s %11s\n' "rm -rf (native)" "$(ms "$m_rm")" "1.00"
-printf '%-34s %10s %11s\n' "RemoveTree recycle (walk_bench)" "$(ms "$m_recycle")" "$(ratio "$m_recycle" "$m_rm")"
-printf '%-34s %10s %11s\n' "recycle-each (one call per file)" "$(ms "$m_recycle_each")" "$(ratio "$m_recycle_each" "$m_rm")"
+printf '%-38s %10s %11s %9s\n' "measurement" "ms" "range" "vs native"
+row "GetTreeSize                 walk_bench" "$size" size "$du"
+row "cmd /c dir /s /a >NUL       wall-exit" "$dir" dir "$du"
+row "du -sb                      native" "$du" du "$du"
+row "RemoveTree, delete          walk_bench" "$remove" remove "$rm"
+row "cmd /c rd /s /q             wall-exit" "$rd" rd "$rm"
+row "rm -rf                      native" "$rm" rm "$rm"
+row "RemoveTree, recycle         walk_bench" "$recycle" recycle "$rm"
+row "recycle-each, 1 call a file walk_bench" "$each" recycle-each "$rm"
 if [ "$variants" = 1 ]; then
+    noop_spawn=$(median noop-spawn)
+    dir_spawn=$(minus "$(median dir-spawn)" "$noop_spawn")
+    rd_spawn=$(minus "$(median rd-spawn)" "$noop_spawn")
     echo
-    echo "Experimental walks (bench/WalkBench.cpp), not product code:"
-    for k in size-find size-attr size-basic size-star walk guard recycle-folder; do
-        v=$(median "$k")
-        printf '%-34s %10s %11s\n' "$k" "$(ms "$v")" "$(ratio "$v" "$m_du")"
+    echo "Cross-check, cmd started inside Wine (walk_bench spawn) minus 'cmd /c exit' ($(num "$noop_spawn") ms):"
+    row "cmd /c dir /s /a >NUL       spawn-exit" "$dir_spawn" dir-spawn "$du"
+    row "cmd /c rd /s /q             spawn-exit" "$rd_spawn" rd-spawn "$rm"
+    echo
+    echo "Other ways to walk (bench/WalkBench.cpp, not product code):"
+    for k in size-open size-openfind size-attr size-find size-basic size-star walk guard; do
+        row "$k" "$(num "$(median "$k")")" "$k" "$du"
     done
+    row "recycle-folder" "$(num "$(median recycle-folder)")" recycle-folder "$rm"
 fi
+r_size=$(ratio "$size" "$dir"); r_remove=$(ratio "$remove" "$rd"); r_recycle=$(ratio "$recycle" "$each")
 echo
-r_size=$(ratio "$m_size" "$dir"); r_size_s=$(ratio "$m_size" "$dir_spawn")
-r_rd=$(ratio "$m_remove" "$rd"); r_rd_s=$(ratio "$m_remove" "$rd_spawn")
-echo "GetTreeSize / dir /s          $r_size (spawned: $r_size_s)   target <= 1.5: $(verdict "$r_size" 1.5)"
-echo "RemoveTree / rd /s /q         $r_rd (spawned: $r_rd_s)   target <= 1.2: $(verdict "$r_rd" 1.2)"
-echo "RemoveTree recycle / each     $(ratio "$m_recycle" "$m_recycle_each")"
-echo "RESULT size=$(ms "$m_size") dir=$dir du=$(ms "$m_du") remove=$(ms "$m_remove") rd=$rd" \
-     "rm=$(ms "$m_rm") recycle=$(ms "$m_recycle") recycle_each=$(ms "$m_recycle_each")" \
-     "size_vs_dir=$r_size remove_vs_rd=$r_rd recycle_vs_each=$(ratio "$m_recycle" "$m_recycle_each")"
+echo "GetTreeSize / dir /s        $r_size   (target <= 1.5: $(verdict "$r_size" 1.5))"
+echo "RemoveTree / rd /s /q       $r_remove   (target <= 1.2: $(verdict "$r_remove" 1.2))"
+echo "RemoveTree recycle / each   $r_recycle"
+echo "RESULT files=$files size=$size dir=$dir du=$du remove=$remove rd=$rd rm=$rm" \
+     "recycle=$recycle recycle_each=$each size/dir=$r_size remove/rd=$r_remove" \
+     "recycle/each=$r_recycle size/du=$(ratio "$size" "$du") remove/rm=$(ratio "$remove" "$rm")"
