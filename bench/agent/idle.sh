@@ -74,19 +74,9 @@ if [ ! -x "$build/wine-run.sh" ]; then
     echo "idle.sh: $build has no wine-run.sh (configured with LS_TESTS=OFF?)" >&2
     exit 2
 fi
-# bare_tray and send_ticks: from the main build when bench/ includes this
-# folder, else from a small build of this folder alone with the same toolchain.
-if [ -d "$build/bench/agent" ]; then
-    cmake --build "$build" --target bare_tray send_ticks >/dev/null
-    tools=$build/bench
-else
-    if [ ! -f "$build/bench-agent/CMakeCache.txt" ]; then
-        cmake -S "$repo/bench/agent" -B "$build/bench-agent" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw.cmake" \
-              -DLS_ARCH="$arch" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    fi
-    cmake --build "$build/bench-agent" >/dev/null
-    tools=$build/bench-agent/bench
-fi
+# bare_tray and send_ticks come with the main build (bench/agent).
+cmake --build "$build" --target bare_tray send_ticks >/dev/null
+tools=$build/bench
 
 # --- a display and a Wine server of our own --------------------------------------
 wine=$build/wine-run.sh
