@@ -12,10 +12,14 @@ LoadedComponent* g_components = NULL;
 namespace {
 
 // The shell broadcasts this when it (re)starts: the icon must be added again.
+// Registered once, on the frame's first message (the frame has one thread).
+UINT g_taskbarCreated = 0;
+
 UINT TaskbarCreatedMessage()
 {
-    static UINT message = RegisterWindowMessageA("TaskbarCreated");
-    return message;
+    if (g_taskbarCreated == 0)
+        g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    return g_taskbarCreated;
 }
 
 // The icon data in its first, 88-byte form, which every shell accepts.

@@ -1,14 +1,20 @@
-# Cross-compiling toolchain for MinGW-w64 (posix thread model, static runtime).
+# Cross-compiling toolchain for MinGW-w64 with a static runtime.
 # LS_ARCH selects the target: i686 (the shipped 32-bit build, default) or x86_64.
+# LS_THREADS selects the compilers' thread model: win32 (default) for the
+# deliverables, which then need no threading runtime newer than Windows 95 and
+# NT 4.0 export; posix for the tests, whose framework needs std::mutex.
 if(NOT LS_ARCH)
   set(LS_ARCH i686)
+endif()
+if(NOT LS_THREADS)
+  set(LS_THREADS win32)
 endif()
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${LS_ARCH})
 set(_triple ${LS_ARCH}-w64-mingw32)
 
-set(CMAKE_C_COMPILER   ${_triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+set(CMAKE_C_COMPILER   ${_triple}-gcc-${LS_THREADS})
+set(CMAKE_CXX_COMPILER ${_triple}-g++-${LS_THREADS})
 set(CMAKE_RC_COMPILER  ${_triple}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -178,13 +178,19 @@ LONG RegistryKey::QueryWideString(const wchar_t* name, wchar_t* buffer, DWORD si
     if (buffer == NULL || sizeInBytes < sizeof(wchar_t))
         return ERROR_INVALID_PARAMETER;
 
-    if (platformId_ == VER_PLATFORM_WIN32_NT) {
+    // The wide call is bound at run time: Windows 95 and 98 do not have it.
+    typedef LONG(WINAPI * QueryValueW)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+    QueryValueW queryValueW = NULL;
+    if (platformId_ == VER_PLATFORM_WIN32_NT)
+        queryValueW = reinterpret_cast<QueryValueW>(
+            GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegQueryValueExW"));
+    if (queryValueW != NULL) {
         BYTE* scratch = static_cast<BYTE*>(LocalAlloc(LMEM_FIXED, sizeInBytes));
         if (scratch == NULL)
             return ERROR_NOT_ENOUGH_MEMORY;
         DWORD type = REG_NONE;
         DWORD length = sizeInBytes;
-        LONG status = RegQueryValueExW(handle_, name, NULL, &type, scratch, &length);
+        LONG status = queryValueW(handle_, name, NULL, &type, scratch, &length);
         if (status == ERROR_SUCCESS && !IsTextType(type))
             status = ERROR_INVALID_DATA;
         if (status == ERROR_SUCCESS)
