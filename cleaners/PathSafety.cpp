@@ -279,7 +279,9 @@ bool SystemOpensFolders()
     return (GetVersion() & 0x80000000u) == 0;
 }
 
-HANDLE OpenFolder(const char* folder)
+namespace {
+
+HANDLE OpenFolderSharing(const char* folder, DWORD share)
 {
     // Links exist from Windows 2000 on, which also knows how to open one as
     // itself; older systems are given no flag they might refuse.
@@ -287,8 +289,19 @@ HANDLE OpenFolder(const char* folder)
     DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
     if ((version & 0x80000000u) == 0 && LOBYTE(LOWORD(version)) >= 5)
         flags |= FILE_FLAG_OPEN_REPARSE_POINT;
-    return CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, flags,
-                       NULL);
+    return CreateFileA(folder, 0, share, NULL, OPEN_EXISTING, flags, NULL);
+}
+
+} // namespace
+
+HANDLE OpenFolder(const char* folder)
+{
+    return OpenFolderSharing(folder, FILE_SHARE_READ | FILE_SHARE_WRITE);
+}
+
+HANDLE ProbeFolder(const char* folder)
+{
+    return OpenFolderSharing(folder, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 }
 
 bool FolderIdentityOf(HANDLE folder, FolderIdentity* identity, DWORD* attributes)
@@ -462,7 +475,7 @@ bool ProtectedFolders::Covers(const char* full) const
         return false;
     char bare[MAX_PATH + 1];
     BarePath(full, bare);
-    HANDLE folder = OpenFolder(bare);
+    HANDLE folder = ProbeFolder(bare);
     if (folder == INVALID_HANDLE_VALUE) {
         // A folder that is missing holds nothing to protect; one that exists
         // but cannot be opened cannot be told apart from a protected one.

@@ -42,6 +42,9 @@ bool SystemOpensFolders();
 // delete, so that it cannot be renamed or removed while the handle is held.
 // A link is opened as itself, not followed, where the system allows it.
 HANDLE OpenFolder(const char* folder);
+// The same for a look at its identity only: every kind of sharing, so that
+// it succeeds while the folder is held open for removal.
+HANDLE ProbeFolder(const char* folder);
 
 // The identity and attributes of an open folder; false when unknown.
 bool FolderIdentityOf(HANDLE folder, FolderIdentity* identity, DWORD* attributes);

@@ -10,6 +10,8 @@
 
 #include <shellapi.h>
 
+#include "FolderHandle.h"
+
 namespace {
 
 // A child path (with a trailing backslash for a subfolder) and the search
@@ -118,40 +120,48 @@ void Recycle(const char* path)
     SHFileOperationA(&operation);
 }
 
-// Removes the file `path`, listed as a file: to the Recycle Bin when asked,
-// else deleted. A file handed to the shell is checked again first: the shell
-// would take a folder put in its place whole.
-void RemoveFile(const char* path, BOOL recycle)
+// Moves the file `path`, listed as a file, to the Recycle Bin. It is checked
+// again first: the shell would take a folder put in its place whole.
+void RecycleFile(const char* path)
 {
-    if (!recycle) {
-        DeleteFileA(path); // fails on a folder, and deletes a link itself
-        return;
-    }
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || IsFolder(attributes) || IsLink(attributes))
         return;
     Recycle(path);
 }
 
-// A folder pinned for the length of its walk: on Windows NT it is opened
-// without delete sharing, so that neither it nor any folder above it can be
-// renamed, removed or replaced meanwhile; its identity is known from then on.
+// A folder pinned for the length of its walk. On Windows NT it is held open
+// without delete sharing, so that it cannot be renamed or removed meanwhile,
+// its identity is known, and its entries are opened and deleted through the
+// handle, relative to the folder itself. A subfolder is opened relative to
+// its parent's handle, so the pins follow the tree as it is on disk,
+// whatever its paths come to name meanwhile. On Windows 95 and 98, which
+// have no folder handles and no links, nothing is held.
 class PinnedFolder {
 public:
     PinnedFolder() : handle_(INVALID_HANDLE_VALUE), known_(false) {}
     ~PinnedFolder() { Unpin(); }
 
-    // False when the folder cannot be pinned or is a link, or is (by
-    // identity) a protected folder or one above it.
-    bool Pin(const char* bare, const ProtectedFolders& protectedFolders)
+    // Pins the folder that `bare` names. False when it cannot be pinned, is
+    // a link, or is (by identity) a protected folder or one above it.
+    bool PinPath(const char* bare, const ProtectedFolders& protectedFolders)
     {
         if (!SystemOpensFolders())
-            return true; // Windows 95 and 98: no folder handles, and no links
+            return true;
         handle_ = OpenFolder(bare);
-        DWORD attributes = 0;
-        known_ = FolderIdentityOf(handle_, &identity_, &attributes);
-        return known_ && IsFolder(attributes) && !IsLink(attributes) &&
-               !protectedFolders.HoldsIdentity(identity_);
+        return Check(protectedFolders);
+    }
+
+    // Pins the subfolder `name` of `parent` (whose path with it is `bare`).
+    bool PinChild(const PinnedFolder& parent, const char* name, const char* bare,
+                  const ProtectedFolders& protectedFolders)
+    {
+        if (!SystemOpensFolders())
+            return true;
+        if (parent.handle_ == INVALID_HANDLE_VALUE || !RelativeOperationsAvailable())
+            return PinPath(bare, protectedFolders);
+        handle_ = OpenChildFolder(parent.handle_, name);
+        return Check(protectedFolders);
     }
 
     // True when `bare` still names the pinned folder itself, not a link or
@@ -163,7 +173,7 @@ public:
             return false;
         if (!known_)
             return !SystemOpensFolders();
-        HANDLE again = OpenFolder(bare);
+        HANDLE again = ProbeFolder(bare);
         FolderIdentity identity;
         bool same = FolderIdentityOf(again, &identity, NULL) &&
                     identity.volume == identity_.volume &&
@@ -172,6 +182,25 @@ public:
         if (again != INVALID_HANDLE_VALUE)
             CloseHandle(again);
         return same;
+    }
+
+    // Deletes the file `name` of the folder (whose path with it is `path`).
+    void DeleteEntry(const char* name, const char* path) const
+    {
+        if (handle_ != INVALID_HANDLE_VALUE && RelativeOperationsAvailable())
+            DeleteChild(handle_, name);
+        else if (!SystemOpensFolders())
+            DeleteFileA(path); // fails on a folder, and deletes a link itself
+    }
+
+    // Removes the subfolder `name` (path `bare`), walked with `child` and no
+    // longer held by it, when it is empty and still that folder.
+    void RemoveSubfolder(const char* name, const char* bare, const PinnedFolder& child) const
+    {
+        if (handle_ != INVALID_HANDLE_VALUE && child.known_ && RelativeOperationsAvailable())
+            DeleteChildFolder(handle_, name, child.identity_);
+        else if (!SystemOpensFolders())
+            RemoveDirectoryA(bare);
     }
 
     void Unpin()
@@ -185,22 +214,32 @@ private:
     PinnedFolder(const PinnedFolder&) = delete;
     PinnedFolder& operator=(const PinnedFolder&) = delete;
 
+    bool Check(const ProtectedFolders& protectedFolders)
+    {
+        DWORD attributes = 0;
+        known_ = FolderIdentityOf(handle_, &identity_, &attributes);
+        return known_ && IsFolder(attributes) && !IsLink(attributes) &&
+               !protectedFolders.HoldsIdentity(identity_);
+    }
+
     HANDLE handle_;
     FolderIdentity identity_;
     bool known_;
 };
 
-// True when nothing at any depth below `folder` (with a trailing backslash)
-// is a link, every folder in it can be listed and addressed, and none is a
-// protected one: only such a folder may go to the shell whole, since the
-// shell deletes a folder that the Recycle Bin cannot take permanently, and
-// follows the links inside it as it does. Lists the folders; opens no file.
-bool HoldsNoLink(const char* folder, const ProtectedFolders& protectedFolders)
+// True when nothing at any depth below `folder` (with a trailing backslash,
+// the entry `name` of `parent`) is a link, every folder in it can be listed
+// and addressed, and none is a protected one: only such a folder may go to
+// the shell whole, since the shell deletes a folder that the Recycle Bin
+// cannot take permanently, and follows the links inside it as it does.
+// Lists the folders; opens no file.
+bool HoldsNoLink(const PinnedFolder& parent, const char* name, const char* folder,
+                 const ProtectedFolders& protectedFolders)
 {
     char bare[kPathBuffer];
     Bare(folder, bare);
     PinnedFolder pin;
-    if (!pin.Pin(bare, protectedFolders))
+    if (!pin.PinChild(parent, name, bare, protectedFolders))
         return false;
     char pattern[kPatternBuffer];
     if (!Join(pattern, sizeof(pattern), folder, "*.*", ""))
@@ -215,10 +254,10 @@ bool HoldsNoLink(const char* folder, const ProtectedFolders& protectedFolders)
             if (IsLink(entry.dwFileAttributes)) {
                 clean = false;
             } else if (IsFolder(entry.dwFileAttributes)) {
-                const char* name = SafeEntryName(entry);
+                const char* childName = SafeEntryName(entry);
                 char child[kPathBuffer];
-                clean = name != NULL && Join(child, sizeof(child), folder, name, "\\") &&
-                        HoldsNoLink(child, protectedFolders);
+                clean = childName != NULL && Join(child, sizeof(child), folder, childName, "\\") &&
+                        HoldsNoLink(pin, childName, child, protectedFolders);
             }
         }
         if (clean && !FindNextFileA(find, &entry))
@@ -234,17 +273,18 @@ struct RemoveContext {
     const ProtectedFolders* protectedFolders;
 };
 
-// Removes the entries of `folder`, then `folder` itself when asked to and it
-// is not the top of the walk. Returns 1 when the folder was walked.
-int RemoveContents(const char* folder, const RemoveContext& context, bool top)
+void RemoveEntries(const char* folder, const char* bare, PinnedFolder& pin, HANDLE find,
+                   WIN32_FIND_DATAA& entry, const RemoveContext& context);
+
+// Walks the folder `folder` (with a trailing backslash) that `pin` holds:
+// lists it, checks that the listing is of the pinned folder, and removes its
+// entries. Returns 1 when the folder was walked.
+int WalkPinned(const char* folder, PinnedFolder& pin, const RemoveContext& context)
 {
     char bare[kPathBuffer];
     Bare(folder, bare);
     char pattern[kPatternBuffer];
     if (!Join(pattern, sizeof(pattern), folder, "*.*", ""))
-        return 0;
-    PinnedFolder pin;
-    if (!pin.Pin(bare, *context.protectedFolders))
         return 0;
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA(pattern, &entry);
@@ -256,6 +296,14 @@ int RemoveContents(const char* folder, const RemoveContext& context, bool top)
         FindClose(find);
         return 0;
     }
+    RemoveEntries(folder, bare, pin, find, entry, context);
+    FindClose(find);
+    return 1;
+}
+
+void RemoveEntries(const char* folder, const char* bare, PinnedFolder& pin, HANDLE find,
+                   WIN32_FIND_DATAA& entry, const RemoveContext& context)
+{
     do {
         DWORD attributes = entry.dwFileAttributes;
         if (IsDots(entry.cFileName) || IsLink(attributes))
@@ -265,30 +313,35 @@ int RemoveContents(const char* folder, const RemoveContext& context, bool top)
             continue;
         char child[kPathBuffer];
         if (IsPlainFolder(attributes)) {
-            if (Join(child, sizeof(child), folder, name, "\\"))
-                RemoveContents(child, context, false);
+            if (!Join(child, sizeof(child), folder, name, "\\"))
+                continue;
+            char bareChild[kPathBuffer];
+            Bare(child, bareChild);
+            PinnedFolder childPin;
+            if (childPin.PinChild(pin, name, bareChild, *context.protectedFolders) &&
+                WalkPinned(child, childPin, context) && context.removeFolders) {
+                childPin.Unpin();
+                pin.RemoveSubfolder(name, bareChild, childPin); // only when now empty
+            }
         } else if (IsFolder(attributes)) {
             // A folder with further attributes goes to the Recycle Bin whole,
-            // but only when it holds no link and is still what was listed;
-            // DeleteFileA could not remove it, so without the Recycle Bin it
-            // stays with its contents.
-            if (context.recycle && Join(child, sizeof(child), folder, name, "\\") &&
-                HoldsNoLink(child, *context.protectedFolders)) {
-                char bareChild[kPathBuffer];
-                Bare(child, bareChild);
-                if (GetFileAttributesA(bareChild) == attributes)
-                    Recycle(bareChild);
-            }
+            // but only when it holds no link and is still what was listed,
+            // below the folder pinned; without the Recycle Bin it stays with
+            // its contents, as DeleteFileA could not remove it.
+            if (!context.recycle || !Join(child, sizeof(child), folder, name, "\\") ||
+                !HoldsNoLink(pin, name, child, *context.protectedFolders))
+                continue;
+            char bareChild[kPathBuffer];
+            Bare(child, bareChild);
+            if (GetFileAttributesA(bareChild) == attributes && pin.StillNamedBy(bare))
+                Recycle(bareChild);
         } else if (Join(child, sizeof(child), folder, name, "")) {
-            RemoveFile(child, context.recycle);
+            if (!context.recycle)
+                pin.DeleteEntry(name, child);
+            else if (pin.StillNamedBy(bare))
+                RecycleFile(child);
         }
     } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    pin.Unpin();
-
-    if (context.removeFolders && !top)
-        RemoveDirectoryA(bare); // succeeds only when the folder is now empty
-    return 1;
 }
 
 // Adds up the sizes of the files below `folder`.
@@ -361,12 +414,24 @@ int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders)
     if (attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes)) {
         char parent[kPathBuffer];
         ParentOf(full, parent);
-        if (!protectedFolders.Covers(parent))
-            RemoveFile(full, recycle);
+        char bareParent[kPathBuffer];
+        Bare(parent, bareParent);
+        PinnedFolder pin;
+        if (protectedFolders.Covers(parent) || !pin.PinPath(bareParent, protectedFolders))
+            return 0;
+        if (!recycle)
+            pin.DeleteEntry(full + lstrlenA(parent), full);
+        else if (pin.StillNamedBy(bareParent))
+            RecycleFile(full);
         return 0;
     }
     if (protectedFolders.Covers(full))
         return 0;
     RemoveContext context = {recycle, removeFolders, &protectedFolders};
-    return RemoveContents(full, context, true);
+    char bare[kPathBuffer];
+    Bare(full, bare);
+    PinnedFolder pin;
+    if (!pin.PinPath(bare, protectedFolders))
+        return 0;
+    return WalkPinned(full, pin, context);
 }

@@ -1,0 +1,142 @@
+// Relative opens and deletes through the native file functions of Windows NT
+// (NtCreateFile with a root directory, and the delete disposition), bound at
+// run time from ntdll: Windows 95 and 98 have no such functions.
+#include "FolderHandle.h"
+
+#include <winternl.h>
+
+namespace {
+
+// The native calls' layouts, checked for both targets: the i686 images are
+// built here but run only on the user's Windows.
+static_assert(sizeof(IO_STATUS_BLOCK) == 2 * sizeof(void*), "IO_STATUS_BLOCK layout");
+static_assert(sizeof(UNICODE_STRING) == 2 * sizeof(void*), "UNICODE_STRING layout");
+static_assert(sizeof(OBJECT_ATTRIBUTES) == (sizeof(void*) == 4 ? 24 : 48), "OBJECT_ATTRIBUTES layout");
+
+typedef LONG(NTAPI* NtCreateFileCall)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                       PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+typedef LONG(NTAPI* NtSetInformationFileCall)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+
+// Native constants (winternl.h does not carry all of them on every compiler).
+const ULONG kFileOpen = 1;
+const ULONG kFileDirectoryFile = 0x00000001;
+const ULONG kFileSynchronousIoNonAlert = 0x00000020;
+const ULONG kFileNonDirectoryFile = 0x00000040;
+const ULONG kFileOpenForBackupIntent = 0x00004000;
+const ULONG kFileOpenReparsePoint = 0x00200000;
+const ULONG kFileDispositionInformation = 13;
+const ULONG kObjCaseInsensitive = 0x00000040;
+
+struct DispositionInformation {
+    BOOLEAN deleteFile;
+};
+
+struct NativeCalls {
+    NtCreateFileCall createFile;
+    NtSetInformationFileCall setInformation;
+    ULONG reparseOption; // open a link as itself: Windows 2000 and later
+};
+
+bool Bind(NativeCalls* calls)
+{
+    DWORD version = GetVersion();
+    if ((version & 0x80000000u) != 0)
+        return false; // Windows 95 and 98
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (ntdll == NULL)
+        return false;
+    calls->createFile = reinterpret_cast<NtCreateFileCall>(GetProcAddress(ntdll, "NtCreateFile"));
+    calls->setInformation =
+        reinterpret_cast<NtSetInformationFileCall>(GetProcAddress(ntdll, "NtSetInformationFile"));
+    calls->reparseOption = LOBYTE(LOWORD(version)) >= 5 ? kFileOpenReparsePoint : 0;
+    return calls->createFile != NULL && calls->setInformation != NULL;
+}
+
+// Opens `name` relative to `parent` with `access`, sharing `share`.
+HANDLE OpenRelative(HANDLE parent, const char* name, ACCESS_MASK access, ULONG share, ULONG options)
+{
+    NativeCalls calls;
+    if (parent == INVALID_HANDLE_VALUE || parent == NULL || !Bind(&calls))
+        return INVALID_HANDLE_VALUE;
+    WCHAR wide[MAX_PATH + 1];
+    int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide, MAX_PATH + 1);
+    if (length <= 1)
+        return INVALID_HANDLE_VALUE;
+    UNICODE_STRING objectName;
+    objectName.Buffer = wide;
+    objectName.Length = static_cast<USHORT>((length - 1) * sizeof(WCHAR));
+    objectName.MaximumLength = static_cast<USHORT>(length * sizeof(WCHAR));
+    OBJECT_ATTRIBUTES attributes;
+    ZeroMemory(&attributes, sizeof(attributes));
+    attributes.Length = sizeof(attributes);
+    attributes.RootDirectory = parent;
+    attributes.ObjectName = &objectName;
+    attributes.Attributes = kObjCaseInsensitive;
+    IO_STATUS_BLOCK status;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    LONG result = calls.createFile(&handle, access | SYNCHRONIZE, &attributes, &status, NULL, 0,
+                                   share, kFileOpen,
+                                   options | kFileSynchronousIoNonAlert | calls.reparseOption, NULL, 0);
+    return result >= 0 ? handle : INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+bool RelativeOperationsAvailable()
+{
+    NativeCalls calls;
+    return Bind(&calls);
+}
+
+HANDLE OpenChildFolder(HANDLE parent, const char* name)
+{
+    return OpenRelative(parent, name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        kFileDirectoryFile | kFileOpenForBackupIntent);
+}
+
+namespace {
+
+// Marks the open `entry` to be deleted when its last handle closes; false
+// when it cannot be (a read-only file, a folder that is not empty).
+bool DeleteOnClose(HANDLE entry)
+{
+    NativeCalls calls;
+    if (!Bind(&calls))
+        return false;
+    DispositionInformation disposition = {TRUE};
+    IO_STATUS_BLOCK status;
+    return calls.setInformation(entry, &status, &disposition, sizeof(disposition),
+                                kFileDispositionInformation) >= 0;
+}
+
+} // namespace
+
+bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& expected)
+{
+    HANDLE entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                kFileDirectoryFile | kFileOpenForBackupIntent);
+    if (entry == INVALID_HANDLE_VALUE)
+        return false;
+    FolderIdentity identity;
+    DWORD attributes = 0;
+    bool deleted = FolderIdentityOf(entry, &identity, &attributes) &&
+                   (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+                   identity.volume == expected.volume && identity.indexHigh == expected.indexHigh &&
+                   identity.indexLow == expected.indexLow && DeleteOnClose(entry);
+    CloseHandle(entry);
+    return deleted;
+}
+
+bool DeleteChild(HANDLE parent, const char* name)
+{
+    HANDLE entry = OpenRelative(parent, name, DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                kFileNonDirectoryFile);
+    if (entry == INVALID_HANDLE_VALUE)
+        return false;
+    bool deleted = DeleteOnClose(entry);
+    CloseHandle(entry);
+    return deleted;
+}

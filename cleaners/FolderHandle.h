@@ -1,0 +1,32 @@
+// Entries of an open folder, reached by name relative to the folder's handle
+// instead of by path. On Windows NT a walk holds each folder it walks open
+// and opens and deletes its entries through that handle, so that no folder
+// of the path renamed or replaced by a link meanwhile can make an operation
+// land somewhere else. Windows 95 and 98 have neither folder handles nor
+// links; there these functions report that they are not available.
+#ifndef LARKSPIRE_FOLDERHANDLE_H
+#define LARKSPIRE_FOLDERHANDLE_H
+
+#include <windows.h>
+
+#include "PathSafety.h"
+
+// True when the system opens and deletes entries relative to a folder handle.
+bool RelativeOperationsAvailable();
+
+// Opens the subfolder `name` of the open folder `parent` as OpenFolder does
+// (for reading its identity, sharing read and write but not delete, a link
+// as itself where the system allows it); INVALID_HANDLE_VALUE when it cannot.
+HANDLE OpenChildFolder(HANDLE parent, const char* name);
+
+// Removes the subfolder `name` of the open folder `parent` when it is empty
+// and still the folder of identity `expected` (not a link or another folder
+// put in its place). True when it is gone.
+bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& expected);
+
+// Deletes the file (or link to a file) `name` of the open folder `parent`.
+// True when it is gone. Read-only files and files open without delete
+// sharing stay, as with DeleteFileA.
+bool DeleteChild(HANDLE parent, const char* name);
+
+#endif
