@@ -22,18 +22,29 @@ void BrowseForFolder(HWND dialog)
         SHGetPathFromIDListA(chosen, path);
         CoTaskMemFree(chosen);
     }
-    // A cancelled browser leaves the box empty.
+    // A cancelled browser leaves the box empty. So does a folder whose path
+    // the list cannot keep whole: cut, it would name a folder above it.
+    if (lstrlenA(path) > kFolderPathLimit) {
+        path[0] = '\0';
+        MessageBeep(MB_OK);
+    }
     SetDlgItemTextA(dialog, IDC_ADDFOLDER_PATH, path);
 }
 
-void AddTypedFolder(HWND dialog)
+// Puts the typed path at the top of the page's list. A path longer than the
+// list keeps is refused whole, never cut: false then, and nothing is added.
+bool AddTypedFolder(HWND dialog)
 {
+    HWND edit = GetDlgItem(dialog, IDC_ADDFOLDER_PATH);
+    if (GetWindowTextLengthA(edit) > kFolderPathLimit)
+        return false;
     char path[kFolderPathLimit + 2];
     ZeroMemory(path, sizeof(path));
-    GetDlgItemTextA(dialog, IDC_ADDFOLDER_PATH, path, kFolderPathLimit + 1);
+    GetWindowTextA(edit, path, kFolderPathLimit + 1);
     HWND page = static_cast<HWND>(GetPropA(dialog, kParent));
     if (page != NULL)
         InsertFolder(GetDlgItem(page, IDC_FOLDER_LIST), path);
+    return true;
 }
 
 } // namespace
@@ -42,8 +53,9 @@ INT_PTR CALLBACK AddFolderDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 {
     switch (message) {
     case WM_INITDIALOG:
+        // The box takes text beyond the list's limit on purpose: a limited
+        // box would cut a pasted path silently, and OK refuses it whole.
         SetPropA(dialog, kParent, reinterpret_cast<HANDLE>(lParam));
-        SendDlgItemMessageA(dialog, IDC_ADDFOLDER_PATH, EM_LIMITTEXT, kFolderPathLimit, 0);
         return TRUE;
 
     case WM_DESTROY:
@@ -53,8 +65,14 @@ INT_PTR CALLBACK AddFolderDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            AddTypedFolder(dialog);
-            EndDialog(dialog, 1);
+            if (AddTypedFolder(dialog)) {
+                EndDialog(dialog, 1);
+            } else {
+                // Too long: the dialog stays, with the path selected to edit.
+                MessageBeep(MB_OK);
+                SendDlgItemMessageA(dialog, IDC_ADDFOLDER_PATH, EM_SETSEL, 0, -1);
+                SetFocus(GetDlgItem(dialog, IDC_ADDFOLDER_PATH));
+            }
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, 0);

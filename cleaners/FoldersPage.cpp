@@ -13,6 +13,7 @@
 namespace {
 
 const char kOrigProc[] = "OrigProc";
+const char kUnshown[] = "Unshown";
 
 // "<keyPath>\Folders" of the page's RegKeyInfo; false when it does not fit.
 bool FoldersKeyPath(const RegKeyInfo* info, char* path, int capacity)
@@ -38,8 +39,10 @@ LRESULT CALLBACK FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
     }
     LRESULT result = CallWindowProcA(original, list, message, wParam, lParam);
     if (message == WM_LBUTTONDOWN) {
-        BOOL selected = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
-        EnableWindow(GetDlgItem(GetParent(list), IDC_FOLDER_REMOVE), selected);
+        HWND page = GetParent(list);
+        BOOL selected = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0 &&
+                        GetPropA(page, kUnshown) == NULL;
+        EnableWindow(GetDlgItem(page, IDC_FOLDER_REMOVE), selected);
     }
     return result;
 }
@@ -63,8 +66,16 @@ void InitList(HWND page, HWND list)
     (void)page;
 }
 
-// Shows the stored folders; each lands at the top, so the list shows them in
-// the reverse of their stored order.
+// True when the page could not show every stored folder: then it changes
+// nothing, so that no stored folder is lost by rewriting the list without it.
+bool ShowsPartOfTheList(HWND page)
+{
+    return GetPropA(page, kUnshown) != NULL;
+}
+
+// Shows the stored folders, whatever their length; each lands at the top, so
+// the list shows them in the reverse of their stored order. A value that
+// cannot be shown (not text, or unreadable) makes the page read-only.
 void LoadFolders(HWND page, HWND list)
 {
     char path[256];
@@ -75,45 +86,81 @@ void LoadFolders(HWND page, HWND list)
     DWORD nameCapacity = folders.LongestValueName() + 1;
     if (nameCapacity < 256)
         nameCapacity = 256;
+    DWORD dataCapacity = folders.LongestValueData();
+    if (dataCapacity < kFolderPathLimit + 1)
+        dataCapacity = kFolderPathLimit + 1;
     char* name = static_cast<char*>(LocalAlloc(LMEM_FIXED, nameCapacity));
-    if (name == NULL)
-        return;
-    for (DWORD index = 0; index < count; ++index) {
+    char* folder = static_cast<char*>(LocalAlloc(LMEM_FIXED, dataCapacity + 1));
+    bool unshown = name == NULL || folder == NULL;
+    for (DWORD index = 0; index < count && name != NULL && folder != NULL; ++index) {
         ZeroMemory(name, nameCapacity);
-        if (folders.EnumValue(name, nameCapacity, index) != ERROR_SUCCESS)
-            continue;
-        char folder[kFolderPathLimit + 2];
-        ZeroMemory(folder, sizeof(folder));
-        if (folders.QueryValue(name, reinterpret_cast<BYTE*>(folder), kFolderPathLimit + 1) ==
-            ERROR_SUCCESS)
+        ZeroMemory(folder, dataCapacity + 1);
+        if (folders.EnumValue(name, nameCapacity, index) != ERROR_SUCCESS ||
+            folders.QueryValue(name, reinterpret_cast<BYTE*>(folder), dataCapacity) !=
+                ERROR_SUCCESS)
+            unshown = true;
+        else
             InsertFolder(list, folder);
     }
     LocalFree(name);
+    LocalFree(folder);
+    if (unshown) {
+        SetPropA(page, kUnshown, reinterpret_cast<HANDLE>(1));
+        EnableWindow(GetDlgItem(page, IDC_FOLDER_ADD), FALSE);
+        EnableWindow(GetDlgItem(page, IDC_FOLDER_REMOVE), FALSE);
+    }
 }
 
-// Replaces the stored list with the page's: Folder0 .. FolderN-1, top down.
-void SaveFolders(HWND page, HWND list)
+// The text of list item `index`, whatever its length, in a block of the
+// caller's to LocalFree; NULL when memory is short.
+char* ItemText(HWND list, int index)
 {
-    char path[256];
-    if (!FoldersKeyPath(PageKeyInfo(page), path, sizeof(path)))
-        return;
-    RegistryKey folders(PageKeyInfo(page)->root, path);
-    folders.DeleteAllValues();
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
-        char name[32];
-        _snprintf(name, sizeof(name), "Folder%d", index);
-        name[sizeof(name) - 1] = '\0';
-        char folder[kFolderPathLimit + 2];
-        ZeroMemory(folder, sizeof(folder));
+    for (int capacity = 512;; capacity *= 2) {
+        char* text = static_cast<char*>(LocalAlloc(LPTR, capacity));
+        if (text == NULL)
+            return NULL;
         LVITEMA item;
         ZeroMemory(&item, sizeof(item));
         item.iSubItem = 0;
-        item.pszText = folder;
-        item.cchTextMax = kFolderPathLimit + 1;
-        SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-        folders.SetString(name, folder);
+        item.pszText = text;
+        item.cchTextMax = capacity;
+        int length = static_cast<int>(
+            SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item)));
+        if (length < capacity - 1 || capacity >= 0x100000)
+            return text;
+        LocalFree(text);
     }
+}
+
+// Replaces the stored list with the page's: Folder0 .. FolderN-1, top down.
+// Nothing is written when an item's text cannot be read back.
+void SaveFolders(HWND page, HWND list)
+{
+    char path[256];
+    if (ShowsPartOfTheList(page) || !FoldersKeyPath(PageKeyInfo(page), path, sizeof(path)))
+        return;
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    char** texts = static_cast<char**>(LocalAlloc(LPTR, (count + 1) * sizeof(char*)));
+    if (texts == NULL)
+        return;
+    bool complete = true;
+    for (int index = 0; index < count && complete; ++index) {
+        texts[index] = ItemText(list, index);
+        complete = texts[index] != NULL;
+    }
+    if (complete) {
+        RegistryKey folders(PageKeyInfo(page)->root, path);
+        folders.DeleteAllValues();
+        for (int index = 0; index < count; ++index) {
+            char name[32];
+            _snprintf(name, sizeof(name), "Folder%d", index);
+            name[sizeof(name) - 1] = '\0';
+            folders.SetString(name, texts[index]);
+        }
+    }
+    for (int index = 0; index < count; ++index)
+        LocalFree(texts[index]);
+    LocalFree(texts);
 }
 
 void RemoveSelected(HWND list)
@@ -164,6 +211,7 @@ INT_PTR CALLBACK FoldersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 
     case WM_DESTROY:
         RemovePropA(page, "RegKeyInfo");
+        RemovePropA(page, kUnshown);
         return FALSE;
     }
     return FALSE;

@@ -256,6 +256,15 @@ DWORD RegistryKey::LongestValueName()
     return longest;
 }
 
+DWORD RegistryKey::LongestValueData()
+{
+    DWORD longest = 0;
+    if (RegQueryInfoKeyA(handle_, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, &longest, NULL,
+                         NULL) != ERROR_SUCCESS)
+        return 0;
+    return longest;
+}
+
 LONG RegistryKey::EnumValue(char* name, DWORD capacity, DWORD index)
 {
     DWORD length = capacity;

@@ -42,6 +42,8 @@ public:
     DWORD CountSubKeys();
     // Length in characters of the longest value name, 0 when unknown.
     DWORD LongestValueName();
+    // Size in bytes of the longest value's data, 0 when unknown.
+    DWORD LongestValueData();
     LONG EnumValue(char* name, DWORD capacity, DWORD index);
     LONG EnumSubKey(char* name, DWORD capacity, DWORD index);
 

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -141,7 +143,7 @@ protected:
         std::vector<std::string> items;
         int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
-            char text[300] = "";
+            char text[400] = "";
             LVITEMA item = {};
             item.pszText = text;
             item.cchTextMax = sizeof(text);
@@ -311,12 +313,11 @@ TEST_F(FoldersPage, CancelLeavesTheStoredListAsItWas)
     EXPECT_EQ("C:\\Extra", ReadString(HKEY_CURRENT_USER, kPageFolders, "Extra"));
 }
 
-TEST_F(FoldersPage, AddFolderCancelAddsNothingAndTypingStopsAtTheLimit)
+TEST_F(FoldersPage, AddFolderCancelAddsNothing)
 {
     ASSERT_NE(nullptr, component_);
-    std::vector<std::string> afterCancel, afterLong;
+    std::vector<std::string> afterCancel{"?"};
     bool parentKept = false;
-    int typed = 0;
     ASSERT_TRUE(Show([&](HWND sheet, HWND page) {
         AddFolder(page, [&](HWND dialog) {
             parentKept = GetPropA(dialog, "Parent") == page;
@@ -324,22 +325,158 @@ TEST_F(FoldersPage, AddFolderCancelAddsNothingAndTypingStopsAtTheLimit)
             SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
         });
         afterCancel = Items(page);
-        AddFolder(page, [&](HWND dialog) {
-            HWND edit = GetDlgItem(dialog, 1002);
-            for (int i = 0; i < 300; ++i)
-                SendMessageA(edit, WM_CHAR, 'x', 1);
-            typed = GetWindowTextLengthA(edit);
-            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        });
-        afterLong = Items(page);
         PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     }));
     EXPECT_TRUE(parentKept);
     EXPECT_TRUE(afterCancel.empty());
-    EXPECT_EQ(254, typed);
-    ASSERT_EQ(1u, afterLong.size());
-    EXPECT_EQ(std::string(254, 'x'), afterLong[0]);
-    EXPECT_EQ(std::string(254, 'x'), ReadString(HKEY_CURRENT_USER, kPageFolders, "Folder0"));
+    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kPageFolders));
+}
+
+// A path of `length` characters below C:\, as a folder browser could return
+// it: cut to its first 254 characters it names a folder above it.
+std::string DeepPath(size_t length)
+{
+    std::string path = "C:\\Data";
+    while (path.size() < length) {
+        size_t rest = length - path.size();
+        path += rest > 1 ? "\\" + std::string(std::min<size_t>(40, rest - 1), 'd') : "d";
+    }
+    return path;
+}
+
+TEST_F(FoldersPage, APathLongerThanTheListKeepsIsRefusedWholeAndNeverCut)
+{
+    ASSERT_NE(nullptr, component_);
+    const std::string fits = DeepPath(254);
+    const std::string tooLong = DeepPath(258);
+    bool stayedAfterTyping = false, stayedAfterSetText = false;
+    int typed = 0;
+    std::vector<std::string> afterRefusals{"?"}, afterFit;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page) {
+        AddFolder(page, [&](HWND dialog) {
+            // Typing does not stop at the limit (a limited box would cut a
+            // pasted path silently); OK refuses the text and the dialog stays.
+            HWND edit = GetDlgItem(dialog, 1002);
+            for (char c : tooLong)
+                SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+            typed = GetWindowTextLengthA(edit);
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            stayedAfterTyping = IsWindow(dialog) && IsWindowVisible(dialog);
+            // The same for a path that arrives by WM_SETTEXT, which no limit stops.
+            SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            stayedAfterSetText = IsWindow(dialog) && IsWindowVisible(dialog);
+            SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        });
+        afterRefusals = Items(page);
+        AddFolder(page, [&](HWND dialog) {
+            SetDlgItemTextA(dialog, 1002, fits.c_str());
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        afterFit = Items(page);
+        PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    }));
+    EXPECT_EQ(static_cast<int>(tooLong.size()), typed);
+    EXPECT_TRUE(stayedAfterTyping);
+    EXPECT_TRUE(stayedAfterSetText);
+    EXPECT_TRUE(afterRefusals.empty());
+    EXPECT_EQ(std::vector<std::string>{fits}, afterFit);
+    EXPECT_EQ(std::vector<std::string>{fits}, Stored());
+}
+
+// The folder browser, replaced through the server's import table: it
+// "chooses" g_chosenFolder.
+std::string g_chosenFolder;
+
+LPITEMIDLIST WINAPI FakeBrowseForFolder(LPBROWSEINFOA)
+{
+    return static_cast<LPITEMIDLIST>(CoTaskMemAlloc(sizeof(USHORT) * 2));
+}
+
+BOOL WINAPI FakePathFromIDList(LPCITEMIDLIST, LPSTR path)
+{
+    lstrcpynA(path, g_chosenFolder.c_str(), MAX_PATH);
+    return TRUE;
+}
+
+TEST_F(FoldersPage, AFolderChosenInTheBrowserThatTheListCannotKeepLeavesTheBoxEmpty)
+{
+    ASSERT_NE(nullptr, component_);
+    ImportHook browse(Server(), "shell32.dll", "SHBrowseForFolderA",
+                      reinterpret_cast<void*>(FakeBrowseForFolder));
+    ImportHook path(Server(), "shell32.dll", "SHGetPathFromIDListA",
+                    reinterpret_cast<void*>(FakePathFromIDList));
+    ASSERT_TRUE(browse.Hooked());
+    ASSERT_TRUE(path.Hooked());
+    std::string afterLong = "?", afterFit = "?";
+    std::vector<std::string> items{"?"};
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page) {
+        AddFolder(page, [&](HWND dialog) {
+            char text[MAX_PATH + 8] = "";
+            g_chosenFolder = DeepPath(258);
+            SetDlgItemTextA(dialog, 1002, "C:\\Typed");
+            SendMessageA(GetDlgItem(dialog, 3), BM_CLICK, 0, 0);
+            GetDlgItemTextA(dialog, 1002, text, sizeof(text));
+            afterLong = text;
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); // an empty path, as typed
+        });
+        AddFolder(page, [&](HWND dialog) {
+            char text[MAX_PATH + 8] = "";
+            g_chosenFolder = DeepPath(254);
+            SendMessageA(GetDlgItem(dialog, 3), BM_CLICK, 0, 0);
+            GetDlgItemTextA(dialog, 1002, text, sizeof(text));
+            afterFit = text;
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        items = Items(page);
+        PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    }));
+    EXPECT_EQ("", afterLong);
+    EXPECT_EQ(DeepPath(254), afterFit);
+    EXPECT_EQ((std::vector<std::string>{DeepPath(254), ""}), items);
+    EXPECT_EQ((std::vector<std::string>{DeepPath(254), ""}), Stored());
+}
+
+TEST_F(FoldersPage, StoredFoldersOfAnyLengthAreShownAndWrittenBackWhole)
+{
+    ASSERT_NE(nullptr, component_);
+    const std::vector<std::string> stored = {DeepPath(254), DeepPath(255), DeepPath(260),
+                                             DeepPath(300)};
+    for (size_t i = 0; i < stored.size(); ++i)
+        WriteString(HKEY_CURRENT_USER, kPageFolders, ("Folder" + std::to_string(i)).c_str(),
+                    stored[i].c_str());
+    std::vector<std::string> items;
+    bool addEnabled = false;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page) {
+        items = Items(page);
+        addEnabled = IsWindowEnabled(GetDlgItem(page, 1002)) != FALSE;
+        PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    }));
+    EXPECT_EQ(std::vector<std::string>(stored.rbegin(), stored.rend()), items);
+    EXPECT_TRUE(addEnabled);
+    EXPECT_EQ(std::vector<std::string>(stored.rbegin(), stored.rend()), Stored());
+}
+
+TEST_F(FoldersPage, AStoredValueThatCannotBeShownMakesThePageLeaveTheListAsItWas)
+{
+    ASSERT_NE(nullptr, component_);
+    WriteString(HKEY_CURRENT_USER, kPageFolders, "Folder0", "C:\\One");
+    WriteDword(HKEY_CURRENT_USER, kPageFolders, "Folder1", 0x5c3a43);
+    WriteString(HKEY_CURRENT_USER, kPageFolders, "Folder2", "C:\\Three");
+    bool addEnabled = true, removeEnabledAfterClick = true;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page) {
+        addEnabled = IsWindowEnabled(GetDlgItem(page, 1002)) != FALSE;
+        if (SendMessageA(GetDlgItem(page, 1000), LVM_GETITEMCOUNT, 0, 0) > 0)
+            ClickItem(page, 0);
+        removeEnabledAfterClick = IsWindowEnabled(GetDlgItem(page, 1001)) != FALSE;
+        PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    }));
+    EXPECT_FALSE(addEnabled);
+    EXPECT_FALSE(removeEnabledAfterClick);
+    EXPECT_EQ(3, ValueCount(HKEY_CURRENT_USER, kPageFolders));
+    EXPECT_EQ("C:\\One", ReadString(HKEY_CURRENT_USER, kPageFolders, "Folder0"));
+    EXPECT_EQ(0x5c3a43u, ReadDword(HKEY_CURRENT_USER, kPageFolders, "Folder1"));
+    EXPECT_EQ("C:\\Three", ReadString(HKEY_CURRENT_USER, kPageFolders, "Folder2"));
 }
 
 TEST_F(FoldersPage, CancellingTheFolderBrowserEmptiesThePathBox)
