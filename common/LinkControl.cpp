@@ -195,6 +195,15 @@ LRESULT CALLBACK LinkWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_PAINT:
         OnPaint(window);
         return 0;
+    case WM_GETDLGCODE:
+        // Enter on a focused link is the link's: without asking for it, the
+        // dialog manager would press the dialog's default button instead.
+        if (lParam != 0 && reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) {
+            UINT key = reinterpret_cast<const MSG*>(lParam)->message;
+            if (key == WM_KEYDOWN || key == WM_KEYUP || key == WM_CHAR)
+                return DLGC_WANTMESSAGE;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_KEYUP:
         if (wParam == VK_RETURN)
             Notify(window, LN_CLICK);

@@ -7,7 +7,8 @@
 // A dialog template names the class LINK_CLASS_NAME for a control whose
 // window text is the link text; the program registers the class before it
 // creates such a dialog. The control sizes itself to its text whenever the
-// text is set, keeping its height and position.
+// text is set, keeping its height and position. In a dialog, Enter pressed on
+// a focused link goes to the link, not to the dialog's default button.
 //
 // State lives in four window properties: "Normal" and "Under" (the fonts,
 // made at creation and deleted at destruction), "Hover" and "Focus" (0 or 1).

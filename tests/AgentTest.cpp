@@ -632,4 +632,25 @@ TEST_F(AgentFrameTest, AboutBoxOpensItsLinksAndEndsOnlyByOkOrClose)
     EXPECT_TRUE(IsWindow(frame));
 }
 
+TEST_F(AgentFrameTest, EnterOnAFocusedLinkOfTheAboutBoxOpensItsAddress)
+{
+    HWND frame = CreateFrame();
+    g_events.clear();
+    bool shown = DriveModal("About", [&](HWND about) {
+        HWND mail = GetDlgItem(about, IDC_ABOUT_MAIL);
+        SendMessageA(about, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(mail), TRUE);
+        // Through the box's own loop, as the keyboard delivers them. Had OK
+        // taken the Enter, the box would be gone before the key's release
+        // reached the link.
+        PostMessageA(mail, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        PostMessageA(mail, WM_CHAR, '\r', 0x001C0001);
+        PostMessageA(mail, WM_KEYUP, VK_RETURN, 0xC01C0001);
+        PostMessageA(about, WM_CLOSE, 0, 0);
+    }, [&] { SendMessageA(frame, WM_COMMAND, IDM_ABOUT, 0); });
+    ASSERT_TRUE(shown);
+    std::vector<Event> shell = EventsOf("shell");
+    ASSERT_EQ(1u, shell.size());
+    EXPECT_EQ(std::string("open|mailto:") + AGENT_MAIL_ADDRESS + "||", shell[0].text);
+}
+
 } // namespace

@@ -782,3 +782,52 @@ TEST_F(LinkControlTest, FocusFollowsTheDialogsTabOrder)
 }
 
 } // namespace
+
+namespace {
+
+// A modal run of the links dialog through its own message loop: the web link
+// gets the focus, Enter is pressed and released on it as the keyboard would
+// (posted, so the dialog manager sees the keys first), and a last posted
+// message ends the dialog with 7 unless something ended it before.
+const UINT kEndLinksDialog = WM_APP + 1;
+
+INT_PTR CALLBACK ModalLinksDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        HWND web = GetDlgItem(dialog, kWebLink);
+        SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(web), TRUE);
+        PostMessageA(web, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        PostMessageA(web, WM_CHAR, '\r', 0x001C0001);
+        PostMessageA(web, WM_KEYUP, VK_RETURN, 0xC01C0001);
+        PostMessageA(dialog, kEndLinksDialog, 0, 0);
+        return FALSE; // the focus is set
+    }
+    case WM_COMMAND: {
+        Command command = {wParam, lParam};
+        g_commands.push_back(command);
+        if (LOWORD(wParam) == IDOK)
+            EndDialog(dialog, IDOK);
+        return TRUE;
+    }
+    case kEndLinksDialog:
+        EndDialog(dialog, 7);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+TEST(LinkInADialog, EnterOnAFocusedLinkClicksItInsteadOfTheDefaultButton)
+{
+    HINSTANCE instance = GetModuleHandleA(NULL);
+    ASSERT_TRUE(RegisterLinkClass(instance, MAKEINTRESOURCEA(113)));
+    g_commands.clear();
+    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(kLinksDialog), NULL,
+                                     ModalLinksDialogProc, 0);
+    EXPECT_EQ(7, result); // not ended by the default OK button
+    ASSERT_EQ(1u, g_commands.size());
+    EXPECT_EQ(MAKEWPARAM(kWebLink, LN_CLICK), g_commands[0].wParam);
+    EXPECT_TRUE(UnregisterLinkClass(instance));
+}
+
+} // namespace
