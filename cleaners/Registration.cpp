@@ -9,6 +9,14 @@ namespace {
 
 const char kCataloguePrefix[] = LS_CATALOGUE_PATH "\\";
 
+// The classes are registered, and unregistered, in this order (indexes into
+// g_servedClasses): "Other Folders", "Netscape Browser", "Internet Explorer
+// Browser", then "Windows Temporary Files". Some systems enumerate keys in
+// the order they were made, so this is also the catalogue's order, in which
+// the Agent runs the components.
+const int kRegistrationOrder[] = {1, 2, 3, 0};
+const int kRegistrationCount = sizeof(kRegistrationOrder) / sizeof(kRegistrationOrder[0]);
+
 // Creates HKEY_CLASSES_ROOT\key[\subkey] and sets its default value when one
 // is given. False when the key cannot be created or the path does not fit.
 bool WriteClassKey(const char* key, const char* subkey, const char* value)
@@ -114,14 +122,14 @@ STDAPI DllRegisterServer()
     char modulePath[512];
     ZeroMemory(modulePath, sizeof(modulePath));
     GetModuleFileNameA(g_module, modulePath, sizeof(modulePath) - 1);
-    for (int i = 0; i < g_servedClassCount; ++i)
-        RegisterServedClass(g_servedClasses[i], modulePath);
+    for (int i = 0; i < kRegistrationCount; ++i)
+        RegisterServedClass(g_servedClasses[kRegistrationOrder[i]], modulePath);
     return S_OK;
 }
 
 STDAPI DllUnregisterServer()
 {
-    for (int i = 0; i < g_servedClassCount; ++i)
-        UnregisterServedClass(g_servedClasses[i]);
+    for (int i = 0; i < kRegistrationCount; ++i)
+        UnregisterServedClass(g_servedClasses[kRegistrationOrder[i]]);
     return S_OK;
 }

@@ -338,6 +338,56 @@ TEST_F(Registration, Regsvr32WritesEveryClassKeyAndCatalogueEntry)
               ReadString(HKEY_CLASSES_ROOT, "CLSID\\{8A3403B3-E7AD-11D1-B601-0080C866E8E5}\\ProgID", NULL));
 }
 
+// Catalogue keys the server creates or deletes, in order, seen through its
+// import table.
+std::vector<std::string> g_catalogueCalls;
+
+std::string CatalogueName(HKEY root, LPCSTR path)
+{
+    const std::string prefix = LS_CATALOGUE_PATH "\\";
+    if (root != HKEY_LOCAL_MACHINE || path == NULL || std::string(path).compare(0, prefix.size(), prefix) != 0)
+        return "";
+    return std::string(path).substr(prefix.size());
+}
+
+LONG WINAPI WatchCreateKey(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWORD options,
+                           REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
+{
+    std::string name = CatalogueName(root, path);
+    if (!name.empty())
+        g_catalogueCalls.push_back("create " + name);
+    return RegCreateKeyExA(root, path, reserved, keyClass, options, access, security, key, disposition);
+}
+
+LONG WINAPI WatchDeleteKey(HKEY root, LPCSTR path)
+{
+    std::string name = CatalogueName(root, path);
+    if (!name.empty())
+        g_catalogueCalls.push_back("delete " + name);
+    return RegDeleteKeyA(root, path);
+}
+
+TEST_F(Registration, ClassesAreRegisteredAndUnregisteredInCatalogueOrder)
+{
+    typedef HRESULT(STDAPICALLTYPE * Entry)();
+    Entry registerServer = reinterpret_cast<Entry>(GetProcAddress(Server(), "DllRegisterServer"));
+    Entry unregisterServer = reinterpret_cast<Entry>(GetProcAddress(Server(), "DllUnregisterServer"));
+    ASSERT_TRUE(registerServer != NULL && unregisterServer != NULL);
+    g_catalogueCalls.clear();
+    {
+        ImportHook create(Server(), "advapi32.dll", "RegCreateKeyExA", reinterpret_cast<void*>(WatchCreateKey));
+        ImportHook remove(Server(), "advapi32.dll", "RegDeleteKeyA", reinterpret_cast<void*>(WatchDeleteKey));
+        ASSERT_TRUE(create.Hooked() && remove.Hooked());
+        EXPECT_EQ(S_OK, registerServer());
+        EXPECT_EQ(S_OK, unregisterServer());
+    }
+    EXPECT_EQ((std::vector<std::string>{
+                  "create Other Folders", "create Netscape Browser", "create Internet Explorer Browser",
+                  "create Windows Temporary Files", "delete Other Folders", "delete Netscape Browser",
+                  "delete Internet Explorer Browser", "delete Windows Temporary Files"}),
+              g_catalogueCalls);
+}
+
 TEST_F(Registration, UnregisteringTwiceRemovesEverythingAndSucceedsBothTimes)
 {
     ASSERT_EQ(0u, RunRegsvr32("/s"));
