@@ -129,14 +129,65 @@ bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& ex
     return deleted;
 }
 
-bool DeleteChild(HANDLE parent, const char* name)
+void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
 {
-    HANDLE entry = OpenRelative(parent, name, DELETE,
+    typedef DWORD(WINAPI * GetFinalPath)(HANDLE, LPWSTR, DWORD, DWORD);
+    GetFinalPath getFinalPath = reinterpret_cast<GetFinalPath>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW"));
+    resolved->checkable = getFinalPath != NULL;
+    resolved->known = false;
+    resolved->path[0] = L'\0';
+    if (getFinalPath == NULL || folder == INVALID_HANDLE_VALUE)
+        return;
+    DWORD capacity = sizeof(resolved->path) / sizeof(resolved->path[0]);
+    DWORD length = getFinalPath(folder, resolved->path, capacity, 0);
+    resolved->known = length != 0 && length < capacity;
+    if (!resolved->known)
+        resolved->path[0] = L'\0';
+}
+
+bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder)
+{
+    if (!folder.checkable)
+        return true;
+    if (!folder.known || entry == INVALID_HANDLE_VALUE)
+        return false;
+    ResolvedFolder resolved;
+    ResolveFolder(entry, &resolved);
+    if (!resolved.known)
+        return false;
+    // Both paths come from the same resolution, so the folder's is the
+    // entry's first part exactly, then a backslash and the entry's name.
+    int folderLength = 0;
+    while (folder.path[folderLength] != L'\0')
+        ++folderLength;
+    while (folderLength > 0 && folder.path[folderLength - 1] == L'\\')
+        --folderLength; // a drive root ends in one
+    for (int i = 0; i < folderLength; ++i)
+        if (resolved.path[i] != folder.path[i])
+            return false;
+    if (resolved.path[folderLength] != L'\\' || resolved.path[folderLength + 1] == L'\0')
+        return false;
+    for (int i = folderLength + 1; resolved.path[i] != L'\0'; ++i)
+        if (resolved.path[i] == L'\\')
+            return false;
+    return true;
+}
+
+bool DeleteChild(HANDLE parent, const char* name, const ResolvedFolder& folder)
+{
+    HANDLE entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 kFileNonDirectoryFile);
     if (entry == INVALID_HANDLE_VALUE)
         return false;
-    bool deleted = DeleteOnClose(entry);
+    bool deleted = LiesDirectlyIn(entry, folder) && DeleteOnClose(entry);
     CloseHandle(entry);
     return deleted;
+}
+
+HANDLE OpenChildFile(HANDLE parent, const char* name)
+{
+    return OpenRelative(parent, name, FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileNonDirectoryFile);
 }

@@ -24,9 +24,28 @@ HANDLE OpenChildFolder(HANDLE parent, const char* name);
 // put in its place). True when it is gone.
 bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& expected);
 
-// Deletes the file (or link to a file) `name` of the open folder `parent`.
-// True when it is gone. Read-only files and files open without delete
-// sharing stay, as with DeleteFileA.
-bool DeleteChild(HANDLE parent, const char* name);
+// Where an open folder really lies, as the system resolves it (Windows Vista
+// and later; Wine too, which follows a link to a file without showing it as
+// a link, and whose delete of such a link deletes what it points at).
+struct ResolvedFolder {
+    WCHAR path[MAX_PATH + 16];
+    bool checkable; // the system can tell where an entry lies
+    bool known;     // ... and told it for this folder
+};
+void ResolveFolder(HANDLE folder, ResolvedFolder* resolved);
+
+// True when the open `entry` lies directly in `folder`: not a file reached
+// through a link from there. True as well where the system cannot tell,
+// which has no links to files; false when it can but did not.
+bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder);
+
+// Deletes the file `name` of the open folder `parent` (resolved as `folder`)
+// when it lies directly in it. True when it is gone. Read-only files and
+// files open without delete sharing stay, as with DeleteFileA.
+bool DeleteChild(HANDLE parent, const char* name, const ResolvedFolder& folder);
+
+// Opens the file `name` of the open folder `parent` to read its attributes
+// and where it lies; INVALID_HANDLE_VALUE when it cannot (a folder, say).
+HANDLE OpenChildFile(HANDLE parent, const char* name);
 
 #endif

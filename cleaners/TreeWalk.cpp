@@ -120,16 +120,6 @@ void Recycle(const char* path)
     SHFileOperationA(&operation);
 }
 
-// Moves the file `path`, listed as a file, to the Recycle Bin. It is checked
-// again first: the shell would take a folder put in its place whole.
-void RecycleFile(const char* path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || IsFolder(attributes) || IsLink(attributes))
-        return;
-    Recycle(path);
-}
-
 // A folder pinned for the length of its walk. On Windows NT it is held open
 // without delete sharing, so that it cannot be renamed or removed meanwhile,
 // its identity is known, and its entries are opened and deleted through the
@@ -139,7 +129,12 @@ void RecycleFile(const char* path)
 // have no folder handles and no links, nothing is held.
 class PinnedFolder {
 public:
-    PinnedFolder() : handle_(INVALID_HANDLE_VALUE), known_(false) {}
+    PinnedFolder() : handle_(INVALID_HANDLE_VALUE), known_(false)
+    {
+        resolved_.checkable = false;
+        resolved_.known = false;
+        resolved_.path[0] = L'\0';
+    }
     ~PinnedFolder() { Unpin(); }
 
     // Pins the folder that `bare` names. False when it cannot be pinned, is
@@ -184,13 +179,61 @@ public:
         return same;
     }
 
-    // Deletes the file `name` of the folder (whose path with it is `path`).
+    // Deletes the file `name` of the folder (whose path with it is `path`),
+    // when it lies in the folder itself: Wine shows a link to a file as a
+    // file, and deleting it deletes what it points at.
     void DeleteEntry(const char* name, const char* path) const
     {
         if (handle_ != INVALID_HANDLE_VALUE && RelativeOperationsAvailable())
-            DeleteChild(handle_, name);
+            DeleteChild(handle_, name, resolved_);
         else if (!SystemOpensFolders())
-            DeleteFileA(path); // fails on a folder, and deletes a link itself
+            DeleteFileA(path); // Windows 95 and 98 have no links
+    }
+
+    // Moves the file `path` to the Recycle Bin when the path
+    // still leads to a file, not a folder or link put in its place, lying in
+    // this folder: the shell takes a folder whole, and where the Recycle Bin
+    // cannot take something the shell deletes it, through a link too.
+    void RecycleEntry(const char* path, const char* bare) const
+    {
+        if (!SystemOpensFolders()) {
+            Recycle(path);
+            return;
+        }
+        // Opened as the shell will find it: by its path, a link as itself
+        // where the system allows it; a folder does not open this way.
+        DWORD version = GetVersion();
+        DWORD flags = LOBYTE(LOWORD(version)) >= 5 ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
+        HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                  OPEN_EXISTING, flags, NULL);
+        BY_HANDLE_FILE_INFORMATION information;
+        bool plainFile = file != INVALID_HANDLE_VALUE &&
+                         GetFileInformationByHandle(file, &information) &&
+                         !IsFolder(information.dwFileAttributes) &&
+                         !IsLink(information.dwFileAttributes);
+        // Where the system tells where a file lies, that it lies here also
+        // says that the path still leads into this folder.
+        bool here = plainFile && (resolved_.checkable ? LiesDirectlyIn(file, resolved_)
+                                                      : StillNamedBy(bare));
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        if (here)
+            Recycle(path);
+    }
+
+    // True when the file `name` lies in this folder itself, not reached
+    // through a link; true where the system cannot tell (it has no links to
+    // files), false when it cannot be opened to tell.
+    bool HoldsFile(const char* name) const
+    {
+        if (!resolved_.checkable || handle_ == INVALID_HANDLE_VALUE)
+            return true;
+        HANDLE file = OpenChildFile(handle_, name);
+        bool here = LiesDirectlyIn(file, resolved_);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        return here;
     }
 
     // Removes the subfolder `name` (path `bare`), walked with `child` and no
@@ -218,6 +261,7 @@ private:
     {
         DWORD attributes = 0;
         known_ = FolderIdentityOf(handle_, &identity_, &attributes);
+        ResolveFolder(handle_, &resolved_);
         return known_ && IsFolder(attributes) && !IsLink(attributes) &&
                !protectedFolders.HoldsIdentity(identity_);
     }
@@ -225,6 +269,7 @@ private:
     HANDLE handle_;
     FolderIdentity identity_;
     bool known_;
+    ResolvedFolder resolved_;
 };
 
 // True when nothing at any depth below `folder` (with a trailing backslash,
@@ -232,7 +277,8 @@ private:
 // and addressed, and none is a protected one: only such a folder may go to
 // the shell whole, since the shell deletes a folder that the Recycle Bin
 // cannot take permanently, and follows the links inside it as it does.
-// Lists the folders; opens no file.
+// Lists the folders, and opens each file once to see that it is not a link
+// to a file elsewhere, which Wine shows as a file.
 bool HoldsNoLink(const PinnedFolder& parent, const char* name, const char* folder,
                  const ProtectedFolders& protectedFolders)
 {
@@ -251,13 +297,15 @@ bool HoldsNoLink(const PinnedFolder& parent, const char* name, const char* folde
     bool clean = pin.StillNamedBy(bare);
     while (clean) {
         if (!IsDots(entry.cFileName)) {
-            if (IsLink(entry.dwFileAttributes)) {
+            const char* childName = SafeEntryName(entry);
+            if (IsLink(entry.dwFileAttributes) || childName == NULL) {
                 clean = false;
             } else if (IsFolder(entry.dwFileAttributes)) {
-                const char* childName = SafeEntryName(entry);
                 char child[kPathBuffer];
-                clean = childName != NULL && Join(child, sizeof(child), folder, childName, "\\") &&
+                clean = Join(child, sizeof(child), folder, childName, "\\") &&
                         HoldsNoLink(pin, childName, child, protectedFolders);
+            } else {
+                clean = pin.HoldsFile(childName); // not a link to a file elsewhere
             }
         }
         if (clean && !FindNextFileA(find, &entry))
@@ -338,8 +386,8 @@ void RemoveEntries(const char* folder, const char* bare, PinnedFolder& pin, HAND
         } else if (Join(child, sizeof(child), folder, name, "")) {
             if (!context.recycle)
                 pin.DeleteEntry(name, child);
-            else if (pin.StillNamedBy(bare))
-                RecycleFile(child);
+            else
+                pin.RecycleEntry(child, bare);
         }
     } while (FindNextFileA(find, &entry));
 }
@@ -421,8 +469,8 @@ int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders)
             return 0;
         if (!recycle)
             pin.DeleteEntry(full + lstrlenA(parent), full);
-        else if (pin.StillNamedBy(bareParent))
-            RecycleFile(full);
+        else
+            pin.RecycleEntry(full, bareParent);
         return 0;
     }
     if (protectedFolders.Covers(full))
