@@ -80,30 +80,225 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void WipeTree(const std::string& path)
+namespace {
+
+void RemoveUnixLink(const std::wstring& path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    std::string unixPath = UnixPath(path);
+    if (!unixPath.empty())
+        RunShellScript("rm -f " + ShellQuoted(unixPath));
+}
+
+// Wine does not list a link whose target is gone: such links are removed
+// from the Unix side before the folder goes.
+void RemoveDanglingLinks(const std::wstring& folder)
+{
+    std::string unixPath = UnixPath(folder);
+    if (!unixPath.empty())
+        RunShellScript("find " + ShellQuoted(unixPath) + " -mindepth 1 -maxdepth 1 -type l -exec rm -f {} +");
+}
+
+void WipeTreeW(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileA(path.c_str()))
-            RemoveDirectoryA(path.c_str()); // a link to a folder
+        // A file, or a link: the link itself goes, never what it points at.
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(path.c_str()) && !RemoveDirectoryW(path.c_str()))
+            RemoveUnixLink(path); // Wine removes a Unix link to a folder by neither
         return;
     }
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = entry.cFileName;
-            if (name != "." && name != "..")
-                WipeTree(path + "\\" + name);
-        } while (FindNextFileA(find, &entry));
+            std::wstring name = entry.cFileName;
+            if (name != L"." && name != L"..")
+                WipeTreeW(path + L"\\" + name);
+        } while (FindNextFileW(find, &entry));
         FindClose(find);
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!RemoveDirectoryW(path.c_str())) {
+        RemoveDanglingLinks(path);
+        RemoveDirectoryW(path.c_str());
+    }
+}
+
+} // namespace
+
+std::wstring Widen(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
+                                     static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length - 1 : 0);
+    return wide;
+}
+
+void WipeTree(const std::string& path)
+{
+    // From the Unix side where there is one: Wine deletes what a link to a
+    // file points at when asked to delete the link, and cannot remove a
+    // link to a folder at all; rm removes links themselves.
+    std::string unixPath = UnixPath(path);
+    if (!unixPath.empty() && unixPath != "/" && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        RunShellScript("rm -rf " + ShellQuoted(unixPath));
+        return;
+    }
+    // The long-path form, so that paths past MAX_PATH go too.
+    std::wstring wide = Widen(path);
+    if (wide.size() > 2 && wide[1] == L':')
+        wide = L"\\\\?\\" + wide;
+    WipeTreeW(wide);
+}
+
+std::string UnixPath(const std::string& path)
+{
+    return UnixPath(Widen(path));
+}
+
+std::string UnixPath(const std::wstring& path)
+{
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (toUnix == NULL)
+        return "";
+    std::wstring plain = path.compare(0, 4, L"\\\\?\\") == 0 ? path.substr(4) : path;
+    char* converted = toUnix(plain.c_str());
+    std::string result = converted != NULL ? converted : "";
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
+}
+
+std::string ShellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+DWORD RunShellScript(const std::string& script)
+{
+    static int count = 0;
+    char name[64];
+    wsprintfA(name, "\\script-%lu-%d", GetCurrentProcessId(), ++count);
+    const std::string path = ScratchRoot() + name + ".sh";
+    const std::string status = ScratchRoot() + name + ".status";
+    MakeDirs(ScratchRoot());
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0xdeadbeef;
+    // Wine neither waits for a native program nor hands on its exit code:
+    // the script writes its status into a file as it ends, and the file is
+    // awaited. It is written under another name first, so that it appears
+    // whole.
+    const std::string unixStatus = ShellQuoted(UnixPath(status));
+    std::string text = "trap 'echo $? > " + unixStatus + ".part && mv " + unixStatus + ".part " +
+                       unixStatus + "' EXIT\nset -e\n" + script + "\n";
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
+    CloseHandle(file);
+    // Wine hands the words to the native program as they are: the script's
+    // path holds no space.
+    std::string command = "/bin/sh " + UnixPath(path);
+    STARTUPINFOA startup = {sizeof(startup)};
+    PROCESS_INFORMATION process;
+    DWORD code = 0xdeadbeef;
+    if (CreateProcessA("Z:\\bin\\sh", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                       &process)) {
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        for (int waited = 0; waited < 60000 && !Exists(status); waited += 2)
+            Sleep(2);
+        HANDLE result = CreateFileA(status.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                    OPEN_EXISTING, 0, NULL);
+        if (result != INVALID_HANDLE_VALUE) {
+            char digits[16] = "";
+            DWORD read = 0;
+            ReadFile(result, digits, sizeof(digits) - 1, &read, NULL);
+            CloseHandle(result);
+            code = static_cast<DWORD>(atoi(digits));
+        }
+    }
+    DeleteFileA(path.c_str());
+    DeleteFileA(status.c_str());
+    return code;
+}
+
+bool MakeUnixLink(const std::string& target, const std::string& link)
+{
+    std::string unixTarget = UnixPath(target), unixLink = UnixPath(link);
+    if (unixTarget.empty() || unixLink.empty())
+        return false;
+    if (RunShellScript("ln -s " + ShellQuoted(unixTarget) + " " + ShellQuoted(unixLink) + "\n") != 0)
+        return false;
+    return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+LockedFile::LockedFile(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0,
+                          NULL))
+{
+    EXPECT_NE(INVALID_HANDLE_VALUE, handle_) << path;
+}
+
+LockedFile::~LockedFile()
+{
+    if (handle_ != INVALID_HANDLE_VALUE)
+        CloseHandle(handle_);
+}
+
+EnvironmentOverride::EnvironmentOverride(const char* name, const std::string& value) : name_(name)
+{
+    char old[4096] = "";
+    DWORD length = GetEnvironmentVariableA(name, old, sizeof(old));
+    had_ = length != 0 && length < sizeof(old);
+    old_ = old;
+    SetEnvironmentVariableA(name, value.c_str());
+}
+
+EnvironmentOverride::~EnvironmentOverride()
+{
+    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : NULL);
+}
+
+namespace {
+
+const char kNoRecycleBin[] = "LARKSPIRE_TEST_NO_RECYCLE_BIN";
+
+} // namespace
+
+bool RecycleBinUnusable()
+{
+    return EnvironmentValue(kNoRecycleBin) == "1";
+}
+
+DWORD RerunWithoutRecycleBin()
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    if (test == NULL || RecycleBinUnusable())
+        return 0xdeadbeef;
+    // A file where the Recycle Bin's folder would be: the shell cannot use it.
+    std::string blocker = ScratchRoot() + "\\no-recycle-bin";
+    MakeFile(blocker, 1);
+    char exe[MAX_PATH + 1] = "";
+    GetModuleFileNameA(NULL, exe, MAX_PATH);
+    std::string filter = std::string(test->test_suite_name()) + "." + test->name();
+    DWORD code;
+    {
+        EnvironmentOverride data("XDG_DATA_HOME", UnixPath(blocker));
+        EnvironmentOverride flag(kNoRecycleBin, "1");
+        code = RunProgram("\"" + std::string(exe) + "\" --gtest_filter=" + filter, 600000);
+    }
+    DeleteFileA(blocker.c_str());
+    return code;
 }
 
 ScratchKey::ScratchKey(HKEY root, const char* path) : root_(root), path_(path)
@@ -183,14 +378,14 @@ void WriteDword(HKEY root, const char* path, const char* name, DWORD value)
     RegCloseKey(key);
 }
 
-DWORD RunProgram(std::string commandLine)
+DWORD RunProgram(std::string commandLine, DWORD timeout)
 {
     STARTUPINFOA startup = {sizeof(startup)};
     PROCESS_INFORMATION process;
     if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return 0xdeadbeef;
     DWORD code = 0xdeadbeef;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(process.hProcess, timeout) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
@@ -257,6 +452,17 @@ std::string TrashFolder()
         if (data[i] == '/')
             data[i] = '\\';
     return "Z:" + data + "\\Trash\\files";
+}
+
+void EmptyTrash()
+{
+    std::string trash = TrashFolder();
+    if (trash.empty())
+        return;
+    std::string unixTrash = UnixPath(trash.substr(0, trash.size() - 6)); // without "\\files"
+    if (!unixTrash.empty())
+        RunShellScript("for d in files info; do [ -d " + ShellQuoted(unixTrash) + "/$d ] && find " +
+                       ShellQuoted(unixTrash) + "/$d -mindepth 1 -maxdepth 1 -exec rm -rf {} +; done; true");
 }
 
 bool InTrash(const char* name)

@@ -37,8 +37,58 @@ void MakeDirs(const std::string& path);
 // Writes a file of `size` bytes (folders made as needed).
 void MakeFile(const std::string& path, DWORD size);
 bool Exists(const std::string& path);
-// Removes a tree with plain file calls (never through the code under test).
+// Removes a tree with plain file calls (never through the code under test):
+// any name, any length; a link goes itself, never what it points at.
 void WipeTree(const std::string& path);
+
+// The wide form of an ANSI text.
+std::wstring Widen(const std::string& text);
+// The Unix path that Wine maps a Windows path to; "" when there is none.
+std::string UnixPath(const std::string& path);
+std::string UnixPath(const std::wstring& path); // also in its "\\?\" form
+// `text` in single quotes for the shell.
+std::string ShellQuoted(const std::string& text);
+// Runs `script` with the system's /bin/sh, which Wine starts as a native
+// program, stopping at the first command that fails; the shell's exit code
+// (0 when every command succeeded), or 0xdeadbeef when it could not run.
+DWORD RunShellScript(const std::string& script);
+// Makes a Unix symbolic link `link` -> `target` (Windows paths). Wine lists a
+// link to a folder as FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
+// a link to a file as a plain file, and a dangling link not at all.
+bool MakeUnixLink(const std::string& target, const std::string& link);
+
+// Holds a file open without any sharing until the object goes.
+class LockedFile {
+public:
+    explicit LockedFile(const std::string& path);
+    ~LockedFile();
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+// An environment variable of this process set for the life of the object.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char* name, const std::string& value);
+    ~EnvironmentOverride();
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    std::string name_;
+    bool had_;
+    std::string old_;
+};
+
+// Runs the current test again in a child process whose Recycle Bin cannot be
+// used (the shell then deletes what it is given for good); the child's exit
+// code, 0 when the test passed there. In that child RecycleBinUnusable() is
+// true and this returns 0xdeadbeef.
+DWORD RerunWithoutRecycleBin();
+bool RecycleBinUnusable();
 
 // HKEY_CURRENT_USER key removed with all its subkeys, before and after the test.
 class ScratchKey {
@@ -65,9 +115,9 @@ DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback = 
 void WriteString(HKEY root, const char* path, const char* name, const char* value);
 void WriteDword(HKEY root, const char* path, const char* name, DWORD value);
 
-// Runs a command line and waits for it (up to a minute); its exit code, or
-// 0xdeadbeef when it could not be started or did not end.
-DWORD RunProgram(std::string commandLine);
+// Runs a command line and waits for it (up to `timeout` milliseconds); its
+// exit code, or 0xdeadbeef when it could not be started or did not end.
+DWORD RunProgram(std::string commandLine, DWORD timeout = 60000);
 
 // The server DLL next to the deliverables, loaded once per process.
 std::string ServerPath();
@@ -91,6 +141,8 @@ private:
 // Files in the Recycle Bin of the test prefix (Wine moves them to the XDG trash).
 std::string TrashFolder();
 bool InTrash(const char* name);
+// Empties the Recycle Bin of the test prefix, keeping its folders.
+void EmptyTrash();
 
 #endif
 

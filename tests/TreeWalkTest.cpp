@@ -18,70 +18,6 @@ void MakeSampleTree(const ScratchDir& dir)
     MakeDirs(dir / "empty");
 }
 
-// Opens a file without any sharing until the object goes.
-class LockedFile {
-public:
-    explicit LockedFile(const std::string& path)
-        : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0,
-                              NULL))
-    {
-        EXPECT_NE(INVALID_HANDLE_VALUE, handle_);
-    }
-    ~LockedFile() { CloseHandle(handle_); }
-
-private:
-    HANDLE handle_;
-};
-
-// Makes a Unix symbolic link `link` -> `target` with the system's ln, which
-// Wine starts as a native program. Wine lists such a link to a folder as
-// FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT.
-bool MakeUnixLink(const std::string& target, const std::string& link)
-{
-    typedef char*(CDECL * ToUnix)(LPCWSTR);
-    ToUnix toUnix = reinterpret_cast<ToUnix>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    if (toUnix == NULL)
-        return false;
-    auto unixPath = [toUnix](const std::string& path) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        char* converted = toUnix(wide);
-        std::string result = converted != NULL ? converted : "";
-        HeapFree(GetProcessHeap(), 0, converted);
-        return result;
-    };
-    // Wine hands the words to the program as they are: no quoting (the test paths hold no spaces).
-    std::string command = "/bin/ln -s " + unixPath(target) + " " + unixPath(link);
-    STARTUPINFOA startup = {sizeof(startup)};
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA("Z:\\bin\\ln", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                        &process))
-        return false;
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-// Environment variable set for the life of the object.
-class EnvironmentOverride {
-public:
-    EnvironmentOverride(const char* name, const std::string& value) : name_(name)
-    {
-        char old[MAX_PATH] = "";
-        had_ = GetEnvironmentVariableA(name, old, sizeof(old)) != 0;
-        old_ = old;
-        SetEnvironmentVariableA(name, value.c_str());
-    }
-    ~EnvironmentOverride() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : NULL); }
-
-private:
-    const char* name_;
-    bool had_;
-    std::string old_;
-};
-
 TEST(GetTreeSize, AddsEveryFileBelowTheFolderWithOrWithoutBackslash)
 {
     ScratchDir dir("size-sum");
@@ -309,12 +245,12 @@ TEST(RemoveTree, TheProfileFolderAndItsParentsAreLeftAloneButFoldersInsideAreCle
 TEST(RemoveTree, EntriesWhosePathsWouldNotFitAreSkipped)
 {
     ScratchDir dir("remove-long");
-    // A folder whose own path is 250 characters long.
+    // A folder whose own path is 249 characters long.
     std::string folder = dir.Path() + "\\";
-    folder += std::string(250 - folder.size(), 'f');
-    ASSERT_EQ(250u, folder.size());
+    folder += std::string(249 - folder.size(), 'f');
+    ASSERT_EQ(249u, folder.size());
     MakeDirs(folder);
-    MakeFile(folder + "\\short.txt", 1); // 261 characters: fits
+    MakeFile(folder + "\\short.txt", 1); // 259 characters, the longest path Windows takes
     std::wstring wideFolder(folder.begin(), folder.end());
     std::wstring longName = L"\\\\?\\" + wideFolder + L"\\a-name-that-goes-past-the-limit.txt";
     HANDLE file = CreateFileW(longName.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
