@@ -163,7 +163,7 @@ INT_PTR CALLBACK FoldersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         return FALSE;
 
     case WM_DESTROY:
-        RemovePropA(page, "RegKeyInfo");
+        ForgetPageKeyInfo(page);
         return FALSE;
     }
     return FALSE;

@@ -140,26 +140,12 @@ protected:
         HWND list = GetDlgItem(page, 1000);
         std::vector<std::string> items;
         int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[300] = "";
-            LVITEMA item = {};
-            item.pszText = text;
-            item.cchTextMax = sizeof(text);
-            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            items.push_back(text);
-        }
+        for (int i = 0; i < count; ++i)
+            items.push_back(ListItemText(list, i));
         return items;
     }
 
-    static void ClickItem(HWND page, int index)
-    {
-        HWND list = GetDlgItem(page, 1000);
-        RECT rect = {LVIR_LABEL, 0, 0, 0};
-        SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
-        LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PostMessageA(list, WM_LBUTTONUP, 0, point); // ends the list's drag detection at once
-        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    }
+    static void ClickItem(HWND page, int index) { ClickListItem(GetDlgItem(page, 1000), index); }
 
     // Opens Add Folder from the page and hands the dialog to `drive`.
     static bool AddFolder(HWND page, const std::function<void(HWND dialog)>& drive)

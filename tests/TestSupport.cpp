@@ -199,7 +199,7 @@ DWORD RunProgram(std::string commandLine)
 
 std::string ServerPath()
 {
-    return FullPath(ExeFolder() + "\\..\\bin\\LSCleaners.dll");
+    return BinFile("LSCleaners.dll");
 }
 
 HMODULE Server()
@@ -546,3 +546,125 @@ void RemoveFromTrash(const char* name)
     std::string info = files.substr(0, files.size() - 5) + "info\\" + name + ".trashinfo";
     DeleteFileA(info.c_str());
 }
+
+bool WaitFor(const std::function<bool()>& condition, DWORD ms)
+{
+    DWORD started = GetTickCount();
+    do {
+        if (condition())
+            return true;
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - started < ms);
+    return condition();
+}
+
+namespace {
+
+struct TopWindowSearch {
+    const char* className;
+    const char* caption;
+    DWORD process;
+    TopWindows result;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM param)
+{
+    TopWindowSearch* search = reinterpret_cast<TopWindowSearch*>(param);
+    char text[128] = "";
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (search->process != 0 && process != search->process)
+        return TRUE;
+    GetClassNameA(window, text, sizeof(text));
+    if (search->className != NULL && lstrcmpA(text, search->className) != 0)
+        return TRUE;
+    GetWindowTextA(window, text, sizeof(text));
+    if (search->caption != NULL && lstrcmpA(text, search->caption) != 0)
+        return TRUE;
+    ++search->result.count;
+    search->result.found = window;
+    return TRUE;
+}
+
+} // namespace
+
+TopWindows FindTop(const char* className, const char* caption, DWORD process)
+{
+    TopWindowSearch search = {className, caption, process, {0, NULL}};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.result;
+}
+
+std::string BinFile(const char* name)
+{
+    return FullPath(ExeFolder() + "\\..\\bin\\" + name);
+}
+
+void ClickListItem(HWND list, int index)
+{
+    RECT rect = {LVIR_LABEL, 0, 0, 0};
+    SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+    LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+}
+
+std::string ListItemText(HWND list, int index, int subItem)
+{
+    char text[300] = "";
+    LVITEMA item = {};
+    item.iSubItem = subItem;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+ChildProcess::~ChildProcess()
+{
+    End();
+}
+
+bool ChildProcess::Start(std::string commandLine)
+{
+    End();
+    STARTUPINFOA startup = {sizeof(startup)};
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process_)) {
+        process_ = PROCESS_INFORMATION();
+        return false;
+    }
+    return true;
+}
+
+bool ChildProcess::Running() const
+{
+    return process_.hProcess != NULL && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD ChildProcess::ExitCode(DWORD ms) const
+{
+    if (process_.hProcess == NULL || WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0)
+        return 0xdeadbeef;
+    DWORD code = 0xdeadbeef;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::End()
+{
+    if (process_.hProcess == NULL)
+        return;
+    if (Running()) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 10000);
+    }
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = PROCESS_INFORMATION();
+}
+

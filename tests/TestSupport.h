@@ -176,3 +176,46 @@ private:
 // Takes a file of this name out of the Recycle Bin, so that a later InTrash
 // sees only what the test itself moved there.
 void RemoveFromTrash(const char* name);
+
+// Waits up to `ms` for `condition`, pumping this thread's messages (sent
+// ones included) meanwhile; the condition's last answer.
+bool WaitFor(const std::function<bool()>& condition, DWORD ms);
+
+// Top-level windows of a class and/or caption (NULL: any), of one process
+// (0: any): how many, and the last one found.
+struct TopWindows {
+    int count;
+    HWND found;
+};
+TopWindows FindTop(const char* className, const char* caption, DWORD process);
+
+// A file of the deliverables' folder (..\bin beside the tests).
+std::string BinFile(const char* name);
+
+// Presses and releases the left button on a row of a list view, as a click
+// does (the release is posted first: it ends the list's drag detection).
+void ClickListItem(HWND list, int index);
+// Text of a list view's item or sub-item.
+std::string ListItemText(HWND list, int index, int subItem = 0);
+
+// A program started by the test; ended (terminated if it must be) when the
+// object goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Start(std::string commandLine);
+    DWORD Id() const { return process_.dwProcessId; }
+    bool Running() const;
+    // Exit code after waiting up to `ms`; 0xdeadbeef when not ended.
+    DWORD ExitCode(DWORD ms) const;
+    // Terminates it when it still runs, and forgets it.
+    void End();
+
+private:
+    PROCESS_INFORMATION process_ = {};
+};
+
