@@ -13,7 +13,6 @@ namespace {
 const char kFolders[] = "Software\\Quenlow\\Larkspire\\Components\\Other Folders\\Folders";
 const char kPageKey[] = "Software\\LarkspireTest\\Other Folders";
 const char kPageFolders[] = "Software\\LarkspireTest\\Other Folders\\Folders";
-const int kApplyButton = 0x3021;
 
 class AltPathsCompact : public testing::Test {
 protected:
@@ -126,7 +125,7 @@ protected:
         return DriveModal(
             "Other Folders Properties",
             [&](HWND sheet) {
-                HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+                HWND page = SheetCurrentPage(sheet);
                 drive(sheet, page);
             },
             [&] {
@@ -225,7 +224,7 @@ TEST_F(FoldersPage, RemovingOneOfThreeAndPressingOkStoresTwoRenumbered)
         ClickItem(page, 1); // the middle one: "two"
         enabledAfterClick = IsWindowEnabled(GetDlgItem(page, 1001)) != FALSE;
         SendMessageA(GetDlgItem(page, 1001), BM_CLICK, 0, 0);
-        applyEverEnabled = IsWindowEnabled(GetDlgItem(sheet, kApplyButton)) != FALSE;
+        applyEverEnabled = SheetApplyEnabled(sheet);
         PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     }));
     EXPECT_FALSE(enabledBefore);
@@ -271,7 +270,7 @@ TEST_F(FoldersPage, AddedFolderGoesOnTopAndIsStoredByOkThoughApplyStayedDisabled
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
         items = Items(page);
-        applyEnabled = IsWindowEnabled(GetDlgItem(sheet, kApplyButton)) != FALSE;
+        applyEnabled = SheetApplyEnabled(sheet);
         PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     }));
     EXPECT_TRUE(dialogShown);

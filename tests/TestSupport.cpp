@@ -335,6 +335,27 @@ INT_PTR CALLBACK CallerPageProc(HWND, UINT message, WPARAM, LPARAM lParam)
 
 } // namespace
 
+namespace {
+
+std::function<void()> g_later;
+
+void CALLBACK LaterTimer(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer);
+    std::function<void()> next;
+    next.swap(g_later);
+    if (next)
+        next();
+}
+
+} // namespace
+
+void RunLater(const std::function<void()>& next, UINT ms)
+{
+    g_later = next;
+    SetTimer(NULL, 0, ms, LaterTimer);
+}
+
 HWND FindThreadWindow(const char* caption)
 {
     FindState state = {caption, NULL};
@@ -410,6 +431,18 @@ void ResetCallerPages()
     g_callerPageInfo = 0;
     g_addPagesCalls = 0;
     g_lastPageArray = NULL;
+}
+
+HWND SheetCurrentPage(HWND sheet)
+{
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool SheetApplyEnabled(HWND sheet)
+{
+    const int applyButton = 0x3021;
+    HWND apply = GetDlgItem(sheet, applyButton);
+    return apply != NULL && IsWindowEnabled(apply);
 }
 
 int SheetPageCount(HWND sheet)

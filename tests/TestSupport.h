@@ -105,6 +105,11 @@ bool InTrash(const char* name);
 bool DriveModal(const char* caption, const std::function<void(HWND)>& driver,
                 const std::function<void()>& blockingCall);
 
+// Runs `next` from whichever message loop runs on this thread after `ms`
+// milliseconds, so that a modal loop handles what was posted before it (as a
+// dialog's keyboard handling, which only its own loop does). One at a time.
+void RunLater(const std::function<void()>& next, UINT ms = 100);
+
 // Visible top-level window of this thread with this caption, or NULL.
 HWND FindThreadWindow(const char* caption);
 
@@ -123,6 +128,11 @@ int STDMETHODCALLTYPE AddNoPages(HPROPSHEETPAGE** pages, LPARAM info);
 int AddPagesCalls();
 HLOCAL LastPageArray();
 void ResetCallerPages();
+
+// The page a property sheet shows.
+HWND SheetCurrentPage(HWND sheet);
+// Whether the sheet's Apply button is enabled.
+bool SheetApplyEnabled(HWND sheet);
 
 // Number of tabs (pages) of a property sheet.
 int SheetPageCount(HWND sheet);
