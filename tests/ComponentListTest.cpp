@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -612,6 +613,97 @@ TEST_F(GeneralPage, ThePageReleasesEveryRowAndDestroysItsImageListOnce)
     EXPECT_TRUE(g_destroyResults[0]);
     for (auto& fake : fakes_)
         EXPECT_EQ(0, fake->live) << fake->Id();
+}
+
+} // namespace
+
+namespace {
+
+typedef HANDLE(WINAPI* CreateThreadFunction)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
+                                             DWORD, LPDWORD);
+typedef BOOL(WINAPI* CloseHandleFunction)(HANDLE);
+CreateThreadFunction g_createThread = NULL;
+CloseHandleFunction g_closeHandle = NULL;
+bool g_threadsFail = false;
+std::vector<HANDLE> g_threads;
+std::vector<HANDLE> g_closed;
+
+HANDLE WINAPI WatchCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                                LPVOID parameter, DWORD flags, LPDWORD id)
+{
+    if (g_threadsFail) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return NULL;
+    }
+    HANDLE thread = g_createThread(security, stack, start, parameter, flags, id);
+    g_threads.push_back(thread);
+    return thread;
+}
+
+BOOL WINAPI WatchCloseHandle(HANDLE handle)
+{
+    g_closed.push_back(handle);
+    return g_closeHandle(handle);
+}
+
+class SizeWorkerThreads : public GeneralPage {
+protected:
+    SizeWorkerThreads()
+        : createHook_(GetModuleHandleA(NULL), "kernel32.dll", "CreateThread", reinterpret_cast<void*>(WatchCreateThread)),
+          closeHook_(GetModuleHandleA(NULL), "kernel32.dll", "CloseHandle", reinterpret_cast<void*>(WatchCloseHandle))
+    {
+        g_createThread = reinterpret_cast<CreateThreadFunction>(createHook_.Original());
+        g_closeHandle = reinterpret_cast<CloseHandleFunction>(closeHook_.Original());
+        g_threadsFail = false;
+        g_threads.clear();
+        g_closed.clear();
+    }
+    ImportHook createHook_, closeHook_;
+};
+
+TEST_F(SizeWorkerThreads, EachWorkersHandleIsClosedAtOnce)
+{
+    ASSERT_TRUE(createHook_.Hooked() && closeHook_.Hooked());
+    HANDLE gate = CreateEventA(NULL, TRUE, FALSE, NULL);
+    Fake("A", 1).sizeGate = gate;
+    Fake("B", 2).sizeGate = gate;
+    std::vector<HANDLE> threads, closedWhileMeasuring;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND) {
+        threads = g_threads;
+        closedWhileMeasuring = g_closed;
+        SetEvent(gate);
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    ASSERT_EQ(2u, threads.size());
+    EXPECT_EQ(0, std::count(threads.begin(), threads.end(), static_cast<HANDLE>(NULL)));
+    // Closed while both workers still wait: a value closed once may come back
+    // for the next thread, so the closes are counted per distinct value.
+    std::vector<HANDLE> distinct = threads;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    size_t closes = 0;
+    for (HANDLE thread : distinct)
+        closes += std::count(closedWhileMeasuring.begin(), closedWhileMeasuring.end(), thread);
+    EXPECT_EQ(threads.size(), closes);
+    CloseHandle(gate);
+}
+
+TEST_F(SizeWorkerThreads, AWorkerThatCannotStartLeavesNoReferenceAndNoPendingSize)
+{
+    ASSERT_TRUE(createHook_.Hooked());
+    FakeClass& a = Fake("A", 1, 100);
+    g_threadsFail = true;
+    std::string size = "<unread>";
+    LONG liveWhileShown = -1;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
+        size = SizeOf(list, "A");
+        liveWhileShown = a.live;
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_EQ("", size);
+    EXPECT_EQ(1, liveWhileShown); // the row's reference only
+    EXPECT_EQ(0, a.live);
+    EXPECT_EQ(0, a.sizeCalls);
 }
 
 } // namespace

@@ -638,6 +638,11 @@ std::string BinFile(const char* name)
     return FullPath(ExeFolder() + "\\..\\bin\\" + name);
 }
 
+std::string TestFile(const char* name)
+{
+    return ExeFolder() + "\\" + name;
+}
+
 void ClickListItem(HWND list, int index)
 {
     RECT rect = {LVIR_LABEL, 0, 0, 0};

@@ -201,6 +201,8 @@ TopWindows FindTop(const char* className, const char* caption, DWORD process);
 
 // A file of the deliverables' folder (..\bin beside the tests).
 std::string BinFile(const char* name);
+// A file of the tests' own folder.
+std::string TestFile(const char* name);
 
 // Presses and releases the left button on a row of a list view, as a click
 // does (the release is posted first: it ends the list's drag detection).
