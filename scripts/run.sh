@@ -105,6 +105,11 @@ if [ ! -d "$WINEPREFIX" ]; then
     "$wine" wineboot -i </dev/null >/dev/null 2>&1
     unset WINEARCH
 fi
+# Wine's own fonts (fonts-wine) are found only in the prefix's Fonts folder:
+# without them dialogs asking for MS Sans Serif get a wider font.
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/sserife.fon" ]; then
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 wine() { "$wine" "$@" </dev/null >/dev/null 2>&1; }
 
 # Install: copy the deliverables, register the component server, enter the

@@ -40,8 +40,12 @@ bool ShootSheet(REFCLSID clsid, const char* caption, const char* name,
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: dialog_shots <output folder>\n");
+        fprintf(stderr, "usage: dialog_shots <output folder> [desktop]\n");
         return 2;
+    }
+    if (argc > 2 && !UseDesktop(argv[2])) {
+        fprintf(stderr, "dialog_shots: no desktop %s\n", argv[2]);
+        return 1;
     }
     SetScreenshotFolder(argv[1]);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
