@@ -8,6 +8,7 @@
 
 #include <new>
 
+#include "FrameWindow.h"
 #include "RegistryKey.h"
 #include "resource.h"
 
@@ -23,22 +24,6 @@ static_assert(sizeof(RegKeyInfo) == 8, "RegKeyInfo as components read it");
 const OptionsLayout kAppletOptions = {IDC_OPTIONS_RECYCLE, IDC_OPTIONS_REMOVE_FOLDERS, IDS_OPTIONS_PATH};
 
 namespace {
-
-void RegisterFrameClass(HINSTANCE instance)
-{
-    WNDCLASSEXA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_BYTEALIGNWINDOW;
-    windowClass.lpfnWndProc = ControlsFrameProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(NULL, IDI_APPLICATION);
-    windowClass.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
-    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = CONTROLS_FRAME_CLASS;
-    RegisterClassExA(&windowClass); // already registered by an earlier sheet of this process: fine
-}
 
 void FillPage(PROPSHEETPAGEA_V1& page, HINSTANCE instance, UINT templateId, DLGPROC procedure)
 {
@@ -91,7 +76,8 @@ int RunControls(HINSTANCE instance)
     RegisterAppPath();
     InitCommonControls();
     HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    RegisterFrameClass(instance);
+    // Already registered by an earlier sheet of this process: fine.
+    RegisterFrameClass(instance, CONTROLS_FRAME_CLASS, ControlsFrameProc, CS_BYTEALIGNWINDOW);
 
     // The sheet is placed by its owner: its corner comes near this point,
     // left of and above the middle of the screen's working area.

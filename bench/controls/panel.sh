@@ -38,23 +38,11 @@ while getopts b:a:n:f: option; do
     *) echo "usage: $0 [-b build folder] [-a i686|x86_64] [-n runs] [-f files]" >&2; exit 2 ;;
     esac
 done
-if [ -z "$arch" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=i686; else arch=x86_64; fi
-fi
 
 # --- build -------------------------------------------------------------------
-cd "$repo"
-case $build in /*) ;; *) build=$repo/$build ;; esac
-if [ -f "$build/CMakeCache.txt" ]; then
-    built=$(sed -n 's/^LS_ARCH:[A-Z]*=//p' "$build/CMakeCache.txt")
-    if [ -n "$built" ] && [ "$built" != "$arch" ]; then
-        echo "panel.sh: $build is a $built build, not $arch; pick another with -b" >&2
-        exit 2
-    fi
-    cmake --build "$build" --target Controls LSCleaners panel_bench >/dev/null
-else
-    scripts/build.sh "$arch" "$build" >/dev/null
-fi
+bench_name=panel.sh
+. "$repo/bench/build-for-bench.sh"
+bench_build Controls LSCleaners panel_bench
 wine=$build/wine-run.sh
 bench=$build/bench/panel_bench.exe
 [ -x "$wine" ] && [ -f "$bench" ] || { echo "panel.sh: no $bench" >&2; exit 2; }
