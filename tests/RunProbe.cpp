@@ -1,6 +1,8 @@
 // run_probe.exe DESKTOP [SECONDS]: looks on the Wine desktop DESKTOP for the
-// Agent's frame window and its tray icon, for up to SECONDS (default 60).
-// Exit code 0 when both are there, 1 when either is missing, 2 on bad use.
+// Agent's frame window and its tray icon, for up to SECONDS (default 60),
+// then chooses the Agent's "Configure Agent..." and waits as long for the
+// settings applet's sheet, which it cancels. Exit code 0 when all three were
+// there, 1 when one is missing, 2 on bad use.
 // The run command's test (run_command_test.sh) starts it in the run's prefix.
 #include <windows.h>
 #include <shellapi.h>
@@ -60,5 +62,24 @@ int main(int argc, char** argv)
     printf("run_probe: frame window %s, hidden %s; tray icon 1 %s; (icon 2, which the Agent never adds: %s)\n",
            frame != NULL ? "found" : "missing", frame != NULL && !IsWindowVisible(frame) ? "yes" : "no",
            icon ? "found" : "missing", otherIcon ? "found" : "missing");
-    return frame != NULL && icon && !otherIcon ? 0 : 1;
+    if (frame == NULL || !icon || otherIcon)
+        return 1;
+
+    // "Configure Agent...": the shell finds the applet through its App Paths entry.
+    PostMessageA(frame, WM_COMMAND, 40002, 0);
+    HWND sheet = NULL;
+    started = GetTickCount();
+    do {
+        sheet = FindWindowA("#32770", "Larkspire Settings");
+        if (sheet != NULL && IsWindowVisible(sheet))
+            break;
+        sheet = NULL;
+        Sleep(250);
+    } while (GetTickCount() - started < seconds * 1000);
+    printf("run_probe: \"Configure Agent...\" brought up %s\n",
+           sheet != NULL ? "\"Larkspire Settings\"" : "nothing");
+    if (sheet == NULL)
+        return 1;
+    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    return 0;
 }

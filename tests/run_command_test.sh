@@ -2,7 +2,8 @@
 # The README's run command on a machine with no display: scripts/run.sh
 # installs and starts the Agent in the background (on a virtual display of
 # its own), run_probe.exe looks for the Agent's frame window and tray icon on
-# the run's Wine desktop, and the run is ended.
+# the run's Wine desktop and opens the settings applet with "Configure
+# Agent...", and the run is ended.
 #
 #   tests/run_command_test.sh ARCH PROBE ROOT
 set -u
