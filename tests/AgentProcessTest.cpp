@@ -131,7 +131,11 @@ TEST_F(AgentProcess, AboutBoxAndTrayMenuOpenAndClose)
     ASSERT_TRUE(Start());
     PostMessageA(Frame(), WM_COMMAND, 40005, 0);
     HWND about = NULL;
-    ASSERT_TRUE(WaitFor([&] { return (about = FindTop("#32770", "About", process_.dwProcessId).found) != NULL; }, 10000));
+    // Visible once its controls are made (the dialog is created hidden and shown at the end).
+    ASSERT_TRUE(WaitFor([&] {
+        about = FindTop("#32770", "About", process_.dwProcessId).found;
+        return about != NULL && IsWindowVisible(about);
+    }, 10000));
     char linkClass[64] = "";
     GetClassNameA(GetDlgItem(about, 1000), linkClass, sizeof(linkClass));
     EXPECT_STREQ("quenlow_ruviDede", linkClass);
