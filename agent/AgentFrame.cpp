@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "FrameWindow.h"
 #include "LinkControl.h"
 #include "resource.h"
 
@@ -95,17 +96,7 @@ void OnCommand(HWND frame, WORD command)
 
 BOOL RegisterAgentFrameClass()
 {
-    WNDCLASSEXA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = AgentFrameProc;
-    windowClass.hInstance = g_agentInstance;
-    windowClass.hIcon = LoadIconA(NULL, IDI_APPLICATION);
-    windowClass.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
-    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = AGENT_FRAME_CLASS;
-    return RegisterClassExA(&windowClass) != 0;
+    return RegisterFrameClass(g_agentInstance, AGENT_FRAME_CLASS, AgentFrameProc, 0);
 }
 
 LRESULT CALLBACK AgentFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)

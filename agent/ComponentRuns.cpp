@@ -66,21 +66,6 @@ void Run(LoadedComponent* head, Trigger trigger)
         DestroyWindow(compacting);
 }
 
-// Makes the object of one catalogue entry, or NULL.
-IUnknown* CreateComponent(RegistryKey& machineKey)
-{
-    wchar_t clsidText[128];
-    ZeroMemory(clsidText, sizeof(clsidText));
-    machineKey.QueryWideString(L"CLSID", clsidText, sizeof(clsidText) - sizeof(wchar_t));
-    CLSID clsid;
-    if (FAILED(CLSIDFromString(clsidText, &clsid)))
-        return NULL;
-    IUnknown* object = NULL;
-    CoCreateInstance(clsid, NULL, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
-                     IID_IUnknown, reinterpret_cast<void**>(&object));
-    return object;
-}
-
 } // namespace
 
 void LoadComponents(LoadedComponent** head)
@@ -106,7 +91,8 @@ void LoadComponents(LoadedComponent** head)
         userKey.QueryDword("Enabled", &enabled);
         if (enabled == 0)
             continue;
-        IUnknown* object = CreateComponent(machineKey);
+        IUnknown* object = CreateCatalogueComponent(
+            machineKey, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER);
         if (object == NULL)
             continue;
         LoadedComponent* record = new (std::nothrow) LoadedComponent;

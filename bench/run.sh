@@ -38,23 +38,11 @@ while getopts b:a:n:cx option; do
     *) echo "usage: $0 [-b build folder] [-a i686|x86_64] [-n runs] [-c] [-x]" >&2; exit 2 ;;
     esac
 done
-if [ -z "$arch" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=i686; else arch=x86_64; fi
-fi
 
 # --- build -------------------------------------------------------------------
-cd "$repo"
-case $build in /*) ;; *) build=$repo/$build ;; esac
-if [ -f "$build/CMakeCache.txt" ]; then
-    built=$(sed -n 's/^LS_ARCH:[A-Z]*=//p' "$build/CMakeCache.txt")
-    if [ -n "$built" ] && [ "$built" != "$arch" ]; then
-        echo "run.sh: $build is a $built build, not $arch; pick another with -b" >&2
-        exit 2
-    fi
-    cmake --build "$build" --target walk_bench >/dev/null
-else
-    scripts/build.sh "$arch" "$build" >/dev/null
-fi
+bench_name=run.sh
+. "$repo/bench/build-for-bench.sh"
+bench_build walk_bench
 build=$(cd "$build" && pwd)
 wine="$build/wine-run.sh"
 bench="$build/bench/walk_bench.exe"

@@ -5,14 +5,10 @@
 
 #include <windows.h>
 
+#include "PageSwitches.h"
+
 INT_PTR CALLBACK ExplorerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK NetscapePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-
-// One check box of a switch page and the value it shows.
-struct PageSwitch {
-    const char* valueName;
-    int controlId;
-};
 
 // The dialog procedure body of a switch page. At WM_INITDIALOG it keeps the
 // page's RegKeyInfo and checks each box whose value is on (absent or not a

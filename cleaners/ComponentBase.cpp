@@ -129,15 +129,3 @@ HRESULT LoadDescription(UINT stringId, char* buffer, int capacity)
     LoadStringA(g_module, stringId, buffer, capacity);
     return S_OK;
 }
-
-const RegKeyInfo* PageKeyInfo(HWND page)
-{
-    return static_cast<const RegKeyInfo*>(GetPropA(page, "RegKeyInfo"));
-}
-
-void StorePageKeyInfo(HWND page, LPARAM initParam)
-{
-    const PROPSHEETPAGEA* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(initParam);
-    if (sheetPage != NULL)
-        SetPropA(page, "RegKeyInfo", reinterpret_cast<HANDLE>(sheetPage->lParam));
-}

@@ -34,11 +34,6 @@ HRESULT ShowComponentSheet(HWND parent, LPARAM info, AddPagesCallback addPages,
 // Loads a description string of the server into `buffer`, cut to fit.
 HRESULT LoadDescription(UINT stringId, char* buffer, int capacity);
 
-// The RegKeyInfo that a page of a component sheet receives at WM_INITDIALOG
-// (the lParam of its PROPSHEETPAGE), kept in the page's "RegKeyInfo" property.
-const RegKeyInfo* PageKeyInfo(HWND page);
-void StorePageKeyInfo(HWND page, LPARAM initParam);
-
 // The factories of the four components.
 ICleanerComponent* CreateWinTempFilesComponent();
 ICleanerComponent* CreateAltPathsComponent();

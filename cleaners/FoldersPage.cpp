@@ -210,7 +210,7 @@ INT_PTR CALLBACK FoldersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         return FALSE;
 
     case WM_DESTROY:
-        RemovePropA(page, "RegKeyInfo");
+        ForgetPageKeyInfo(page);
         RemovePropA(page, kUnshown);
         return FALSE;
     }

@@ -8,37 +8,22 @@
 
 namespace {
 
-void LoadSwitches(HWND page, const PageSwitch* switches, int count)
+void LoadPageSwitches(HWND page, const PageSwitch* switches, int count)
 {
     const RegKeyInfo* info = PageKeyInfo(page);
     if (info == NULL || info->keyPath == NULL)
         return;
     RegistryKey key(info->root, info->keyPath);
-    for (int i = 0; i < count; ++i) {
-        DWORD on = 1;
-        key.QueryDword(switches[i].valueName, &on);
-        CheckDlgButton(page, switches[i].controlId, on != 0 ? BST_CHECKED : BST_UNCHECKED);
-    }
+    LoadSwitches(page, key, switches, count);
 }
 
-void SaveSwitches(HWND page, const PageSwitch* switches, int count)
+void SavePageSwitches(HWND page, const PageSwitch* switches, int count)
 {
     const RegKeyInfo* info = PageKeyInfo(page);
     if (info == NULL || info->keyPath == NULL)
         return;
     RegistryKey key(info->root, info->keyPath);
-    for (int i = 0; i < count; ++i) {
-        DWORD on = IsDlgButtonChecked(page, switches[i].controlId) == BST_CHECKED ? 1 : 0;
-        key.SetDword(switches[i].valueName, on);
-    }
-}
-
-bool IsSwitch(int controlId, const PageSwitch* switches, int count)
-{
-    for (int i = 0; i < count; ++i)
-        if (switches[i].controlId == controlId)
-            return true;
-    return false;
+    SaveSwitches(page, key, switches, count);
 }
 
 } // namespace
@@ -49,18 +34,18 @@ INT_PTR HandleSwitchPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam,
     switch (message) {
     case WM_INITDIALOG:
         StorePageKeyInfo(page, lParam);
-        LoadSwitches(page, switches, count);
+        LoadPageSwitches(page, switches, count);
         return TRUE;
 
     case WM_COMMAND:
         if (IsSwitch(LOWORD(wParam), switches, count))
-            SendMessageA(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+            MarkPageChanged(page);
         return FALSE;
 
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header != NULL && header->code == static_cast<UINT>(PSN_APPLY)) {
-            SaveSwitches(page, switches, count);
+            SavePageSwitches(page, switches, count);
             SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
             return TRUE;
         }
@@ -68,7 +53,7 @@ INT_PTR HandleSwitchPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam,
     }
 
     case WM_DESTROY:
-        RemovePropA(page, "RegKeyInfo");
+        ForgetPageKeyInfo(page);
         return FALSE;
     }
     return FALSE;

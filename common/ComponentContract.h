@@ -55,4 +55,21 @@ extern const CLSID CLSID_IExplorer;
 #define LS_OPTIONS_PATH "Software\\Quenlow\\Larkspire"
 #define LS_USER_COMPONENTS_PATH "Software\\Quenlow\\Larkspire\\Components"
 
+// The RegKeyInfo that a page of a component sheet receives at WM_INITDIALOG
+// (the lParam of its PROPSHEETPAGE), kept in the page's "RegKeyInfo"
+// property for the page's lifetime.
+const RegKeyInfo* PageKeyInfo(HWND page);
+void StorePageKeyInfo(HWND page, LPARAM initParam);
+void ForgetPageKeyInfo(HWND page);
+
+// Tells the page's sheet that the page has changes (enables Apply).
+void MarkPageChanged(HWND page);
+
+class RegistryKey;
+
+// The object of one catalogue entry: its "CLSID" value made into an object of
+// that class with CoCreateInstance in the class context `context`, asked for
+// IUnknown. NULL when the entry has no usable "CLSID" or nothing is created.
+IUnknown* CreateCatalogueComponent(RegistryKey& entry, DWORD context);
+
 #endif

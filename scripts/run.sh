@@ -1,40 +1,128 @@
 #!/bin/sh
 # Installs Larkspire into a Wine prefix of its own (build/run/prefix) the way
-# an installation does, and starts the Agent, which performs its start-up run
-# and stays in the notification area until you choose "Exit" from its menu.
-# Uses your display when there is one, else a virtual one.
+# an installation does, and starts the Agent on a Wine desktop window of its
+# own, where it performs its start-up run and stays in the notification area
+# until you choose "Exit" from its menu. "Configure Agent..." there opens the
+# settings applet.
+#
+#   scripts/run.sh [--background] [--arch i686|x86_64] [--root FOLDER]
+#   scripts/run.sh --stop [--root FOLDER]
+#
+#   --background  start the Agent and return; FOLDER/env then holds the
+#                 environment of the run (DISPLAY, WINEPREFIX, ...) and
+#                 --stop ends it
+#   --stop        end a run started with --background
+#   --arch        the build to run (default i686 where 32-bit Wine runs, else x86_64)
+#   --root        where the prefix and the run's home folder live (default build/run)
+#
+# Uses your display when there is one, else a virtual one (Xvfb) that every
+# Wine process of the run shares: Wine's desktop process is started once per
+# server, and windows of programs started later on another display fail.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    arch=i686; wine=/usr/lib/wine/wine
-else
-    arch=x86_64; wine=/usr/lib/wine/wine64
-    echo "run: this machine cannot run 32-bit Wine; running the x86_64 build of the same sources"
+repo=$PWD
+mode=foreground
+arch=
+root=$repo/build/run
+while [ $# -gt 0 ]; do
+    case $1 in
+    --background) mode=background ;;
+    --stop) mode=stop ;;
+    --arch) arch=$2; shift ;;
+    --root) root=$2; shift ;;
+    *) echo "usage: $0 [--background | --stop] [--arch i686|x86_64] [--root folder]" >&2; exit 2 ;;
+    esac
+    shift
+done
+case $root in /*) ;; *) root=$repo/$root ;; esac
+desktop=Larkspire,1024x768
+
+# The run's own Xvfb, when it made one, and the prefix's Wine server.
+stop_run() {
+    if [ -d "$root/prefix" ]; then
+        WINEPREFIX="$root/prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [ -f "$root/xvfb.pid" ]; then
+        kill "$(cat "$root/xvfb.pid")" 2>/dev/null || true
+        rm -f "$root/xvfb.pid"
+    fi
+    rm -f "$root/env"
+}
+if [ "$mode" = stop ]; then
+    stop_run
+    exit 0
 fi
+
+scripts/setup.sh
+if [ -z "$arch" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        arch=i686
+    else
+        arch=x86_64
+        echo "run: this machine cannot run 32-bit Wine; running the x86_64 build of the same sources"
+    fi
+fi
+case $arch in
+i686) wine=/usr/lib/wine/wine ;;
+x86_64) wine=/usr/lib/wine/wine64 ;;
+*) echo "run: no such build: $arch" >&2; exit 2 ;;
+esac
 scripts/build.sh "$arch"
 
-root="$PWD/build/run"
+mkdir -p "$root"
+stop_run # a server left from an earlier run may know another display
 export WINEPREFIX="$root/prefix"
 export HOME="$root/home"                      # the Recycle Bin: $HOME/.local/share/Trash
 export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache"
 export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 [ "$arch" = x86_64 ] && export WINELOADER="$wine"
 mkdir -p "$XDG_DATA_HOME"
+
+if [ -z "${DISPLAY:-}" ]; then
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" </dev/null >/dev/null 2>&1 &
+    echo $! >"$root/xvfb.pid"
+    for _ in $(seq 100); do
+        [ -s "$root/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$root/display" ] || { echo "run: Xvfb did not start" >&2; stop_run; exit 1; }
+    export DISPLAY=":$(cat "$root/display")"
+    echo "run: no display; using a virtual one ($DISPLAY)"
+fi
+cat >"$root/env" <<EOF
+export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' HOME='$HOME' XDG_DATA_HOME='$XDG_DATA_HOME'
+export XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_CACHE_HOME='$XDG_CACHE_HOME' WINEDEBUG='$WINEDEBUG'
+export WINEDLLOVERRIDES='$WINEDLLOVERRIDES' WINE='$wine' LARKSPIRE_DESKTOP='${desktop%%,*}'
+EOF
+[ "$arch" = x86_64 ] && echo "export WINELOADER='$wine'" >>"$root/env"
+if [ "$mode" = foreground ]; then
+    trap stop_run EXIT
+    trap 'exit 130' INT TERM
+fi
+
 if [ ! -d "$WINEPREFIX" ]; then
     [ "$arch" = i686 ] && export WINEARCH=win32
-    "$wine" wineboot -i >/dev/null 2>&1
+    "$wine" wineboot -i </dev/null >/dev/null 2>&1
     unset WINEARCH
+fi
+# Wine's own fonts (fonts-wine) are found only in the prefix's Fonts folder:
+# without them dialogs asking for MS Sans Serif get a wider font.
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/sserife.fon" ]; then
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 fi
 wine() { "$wine" "$@" </dev/null >/dev/null 2>&1; }
 
-# Install: copy the deliverables, register the component server, and enable
-# every component for the user with the options on, as the introduction
-# wizard's Finish does.
+# Install: copy the deliverables, register the component server, enter the
+# settings applet under App Paths (where the Agent's "Configure Agent..."
+# finds it; the applet renews the entry at every start), and enable every
+# component for the user with the options on, as the introduction wizard's
+# Finish does.
 install="$WINEPREFIX/drive_c/Program Files/Larkspire"
 mkdir -p "$install"
 cp "build/$arch/bin/"*.dll "build/$arch/bin/"*.exe "$install/"
 wine regsvr32 /s 'C:\Program Files\Larkspire\LSCleaners.dll'
+wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\LS5Panel.exe' /ve \
+    /d 'C:\Program Files\Larkspire\LS5Panel.exe' /f
 wine reg add 'HKCU\Software\Quenlow\Larkspire' /v Recycle /t REG_DWORD /d 1 /f
 wine reg add 'HKCU\Software\Quenlow\Larkspire' /v RemoveFolders /t REG_DWORD /d 1 /f
 for component in 'Windows Temporary Files' 'Other Folders' 'Netscape Browser' 'Internet Explorer Browser'; do
@@ -45,12 +133,13 @@ temp="$WINEPREFIX/drive_c/users/$(id -un)/Temp"
 mkdir -p "$temp"
 echo "run: the Agent's temporary folder is $temp"
 echo "run: removed files go to $XDG_DATA_HOME/Trash/files"
-echo "run: starting the Agent; right-click its icon in the notification area for its menu"
-status=0
-if [ -n "${DISPLAY:-}" ]; then
-    "$wine" 'C:\Program Files\Larkspire\Agent.exe' || status=$?
-else
-    xvfb-run -a -s "-screen 0 1024x768x24" "$wine" 'C:\Program Files\Larkspire\Agent.exe' || status=$?
+# A Wine desktop window, so that windows get frames and title bars and the
+# tray icon a taskbar, as on Windows.
+agent='C:\Program Files\Larkspire\Agent.exe'
+if [ "$mode" = background ]; then
+    "$wine" explorer "/desktop=$desktop" "$agent" </dev/null >/dev/null 2>&1 &
+    echo "run: the Agent runs on the Wine desktop \"${desktop%%,*}\" ($DISPLAY); end it with: $0 --stop --root $root"
+    exit 0
 fi
-"$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true
-exit $status
+echo "run: starting the Agent; right-click its icon in the notification area for its menu"
+"$wine" explorer "/desktop=$desktop" "$agent" </dev/null >/dev/null 2>&1 || true

@@ -1,7 +1,10 @@
 #!/bin/sh
-# Builds Larkspire and saves a PNG of every dialog of the component server and
-# of every window of the Agent (About box, Compacting window, tray menu),
-# shown under Wine on a virtual display, into build/<arch>/screenshots.
+# Builds Larkspire and saves a PNG of every dialog of the component server,
+# of every window of the Agent (About box, Compacting window, tray menu) and
+# of the settings applet (General page with its sizes, Options page, a
+# component's sheet on its Schedule page), shown under Wine on a Wine desktop
+# window (so that they have frames and title bars as on Windows) on a
+# virtual display, into build/<arch>/screenshots.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -11,12 +14,32 @@ out="$PWD/build/$arch/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
 winout="Z:$(printf '%s' "$out" | tr / '\\')"
-status=0
-for program in dialog_shots agent_shots; do
-    xvfb-run -a -s "-screen 0 1024x768x24" "build/$arch/wine-run.sh" \
-        "build/$arch/tests/$program.exe" "$winout" || status=$?
+prefix="$PWD/build/$arch/wine/prefix"
+desktop=LarkspireShots
+
+# One display and one Wine server for every program: a server left from
+# another run may know another display.
+xvfb=
+cleanup() {
+    WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/.display" </dev/null >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$out/.display" ] && break
+    sleep 0.1
 done
-WINEPREFIX="$PWD/build/$arch/wine/prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+export DISPLAY=":$(cat "$out/.display")"
+rm -f "$out/.display"
+
+"build/$arch/wine-run.sh" explorer "/desktop=$desktop,1024x768" </dev/null >/dev/null 2>&1 &
+status=0
+for program in dialog_shots agent_shots controls_shots; do
+    "build/$arch/wine-run.sh" "build/$arch/tests/$program.exe" "$winout" "$desktop" </dev/null || status=$?
+done
 for bmp in "$out"/*.bmp; do
     [ -e "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

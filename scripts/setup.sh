@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what building and testing Larkspire needs on a Debian machine:
 # the MinGW-w64 cross compilers, Wine (32-bit where the kernel can run it),
-# Xvfb, GoogleTest's sources and CMake. Safe to run again: it installs only
+# Xvfb, Wine's own fonts (so that dialogs get its MS Sans Serif), GoogleTest's
+# sources and CMake. Safe to run again: it installs only
 # what is missing.
 set -eu
 
@@ -11,7 +12,7 @@ SUDO=
 need=
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 for p in cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 \
-         xvfb xauth x11-apps imagemagick googletest python3 psmisc; do
+         xvfb xauth x11-apps imagemagick googletest python3 psmisc fonts-wine; do
     have "$p" || need="$need $p"
 done
 [ -z "$need" ] && exit 0

@@ -13,63 +13,6 @@ namespace {
 const char kFrameClass[] = "quenlow_ls5AgentFrame";
 const char kTempUser[] = "Software\\Quenlow\\Larkspire\\Components\\Windows Temporary Files";
 
-std::string BinFile(const char* name)
-{
-    std::string server = ServerPath();
-    return server.substr(0, server.rfind('\\') + 1) + name;
-}
-
-// Waits up to `ms` for `condition`, pumping this thread's messages.
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD ms)
-{
-    DWORD until = GetTickCount() + ms;
-    do {
-        if (condition())
-            return true;
-        MSG message;
-        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(20);
-    } while (GetTickCount() < until);
-    return condition();
-}
-
-struct TopWindowSearch {
-    const char* className;
-    const char* caption;
-    DWORD process;
-    int count;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTopWindow(HWND window, LPARAM param)
-{
-    TopWindowSearch* search = reinterpret_cast<TopWindowSearch*>(param);
-    char text[128] = "";
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (search->process != 0 && process != search->process)
-        return TRUE;
-    GetClassNameA(window, text, sizeof(text));
-    if (search->className != NULL && lstrcmpA(text, search->className) != 0)
-        return TRUE;
-    GetWindowTextA(window, text, sizeof(text));
-    if (search->caption != NULL && lstrcmpA(text, search->caption) != 0)
-        return TRUE;
-    ++search->count;
-    search->found = window;
-    return TRUE;
-}
-
-// Top-level windows of a class and/or caption, of one process (0: any).
-TopWindowSearch FindTop(const char* className, const char* caption, DWORD process)
-{
-    TopWindowSearch search = {className, caption, process, 0, NULL};
-    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
-    return search;
-}
-
 class AgentProcess : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -188,7 +131,11 @@ TEST_F(AgentProcess, AboutBoxAndTrayMenuOpenAndClose)
     ASSERT_TRUE(Start());
     PostMessageA(Frame(), WM_COMMAND, 40005, 0);
     HWND about = NULL;
-    ASSERT_TRUE(WaitFor([&] { return (about = FindTop("#32770", "About", process_.dwProcessId).found) != NULL; }, 10000));
+    // Visible once its controls are made (the dialog is created hidden and shown at the end).
+    ASSERT_TRUE(WaitFor([&] {
+        about = FindTop("#32770", "About", process_.dwProcessId).found;
+        return about != NULL && IsWindowVisible(about);
+    }, 10000));
     char linkClass[64] = "";
     GetClassNameA(GetDlgItem(about, 1000), linkClass, sizeof(linkClass));
     EXPECT_STREQ("quenlow_ruviDede", linkClass);

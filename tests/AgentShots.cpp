@@ -30,8 +30,12 @@ void CALLBACK SaveMenu(HWND, UINT, UINT_PTR timer, DWORD)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: agent_shots <output folder>\n");
+        fprintf(stderr, "usage: agent_shots <output folder> [desktop]\n");
         return 2;
+    }
+    if (argc > 2 && !UseDesktop(argv[2])) {
+        fprintf(stderr, "agent_shots: no desktop %s\n", argv[2]);
+        return 1;
     }
     SetScreenshotFolder(argv[1]);
     g_agentInstance = GetModuleHandleA(NULL);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AgentFrame.h"
+#include "FakeComponents.h"
 #include "ImportHook.h"
 #include "LinkControl.h"
 #include "TestSupport.h"
@@ -51,83 +52,10 @@ std::vector<int> Compacted()
     return ids;
 }
 
-class FakeComponent final : public ICleanerComponent {
-public:
-    FakeComponent(int id, bool contract) : id_(id), contract_(contract), references_(1) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        *object = NULL;
-        if (!IsEqualIID(riid, IID_IUnknown) && !(contract_ && IsEqualIID(riid, IID_ICleanerComponent)))
-            return E_NOINTERFACE;
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetSize(DWORD* bytes) override { *bytes = 0; return S_OK; }
-    HRESULT STDMETHODCALLTYPE ShowProperties(HWND, LPARAM, AddPagesCallback) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetDescription(char*, int) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Compact(BOOL recycle, BOOL removeFolders) override
-    {
-        g_events.push_back({"compact", id_, recycle, removeFolders, "", FindThreadWindow("Compacting...")});
-        return S_OK;
-    }
-
-private:
-    virtual ~FakeComponent() = default;
-    int id_;
-    bool contract_;
-    ULONG references_;
-};
-
-class FakeFactory final : public IClassFactory {
-public:
-    FakeFactory(int id, bool contract) : id_(id), contract_(contract) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
-    {
-        *object = NULL;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
-            return E_NOINTERFACE;
-        *object = this;
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** object) override
-    {
-        FakeComponent* component = new FakeComponent(id_, contract_);
-        HRESULT result = component->QueryInterface(riid, object);
-        component->Release();
-        return result;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    int id_;
-    bool contract_;
-};
-
 // The fake classes: ids 1..5 answer the contract, 9 does not.
-CLSID FakeClsid(int id)
-{
-    CLSID clsid = {0xA0000000u + static_cast<DWORD>(id), 0x1234, 0x5678, {0x9a, 0xbc, 0, 0, 0, 0, 0, 1}};
-    return clsid;
-}
-
 std::string ClsidText(int id)
 {
-    wchar_t wide[64];
-    StringFromGUID2(FakeClsid(id), wide, 64);
-    char text[64];
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), NULL, NULL);
-    return text;
+    return ::ClsidText(TestClsid(id));
 }
 
 BOOL WINAPI WatchSound(LPCSTR sound, UINT flags)
@@ -168,10 +96,12 @@ protected:
         g_events.clear();
         g_components = NULL;
         for (int id : {1, 2, 3, 4, 5, 9}) {
-            factories_.push_back(new FakeFactory(id, id != 9));
-            DWORD cookie = 0;
-            CoRegisterClassObject(FakeClsid(id), factories_.back(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
-            cookies_.push_back(cookie);
+            FakeClass* fake = new FakeClass(id);
+            fake->contract = id != 9;
+            fake->onCompact = [id](BOOL recycle, BOOL removeFolders) {
+                g_events.push_back({"compact", id, recycle, removeFolders, "", FindThreadWindow("Compacting...")});
+            };
+            fakes_.push_back(fake);
         }
     }
 
@@ -179,10 +109,8 @@ protected:
     {
         FreeComponents(g_components);
         g_components = NULL;
-        for (DWORD cookie : cookies_)
-            CoRevokeClassObject(cookie);
-        for (FakeFactory* factory : factories_)
-            delete factory;
+        for (FakeClass* fake : fakes_)
+            delete fake;
     }
 
     void SetUp() override
@@ -223,8 +151,7 @@ protected:
 
     ScratchKey catalogue_, user_, sound_;
     ImportHook soundHook_, trayHook_, shellHook_;
-    std::vector<FakeFactory*> factories_;
-    std::vector<DWORD> cookies_;
+    std::vector<FakeClass*> fakes_;
 };
 
 // Counts the Compacting windows created while it lives.

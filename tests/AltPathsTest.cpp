@@ -15,7 +15,6 @@ namespace {
 const char kFolders[] = "Software\\Quenlow\\Larkspire\\Components\\Other Folders\\Folders";
 const char kPageKey[] = "Software\\LarkspireTest\\Other Folders";
 const char kPageFolders[] = "Software\\LarkspireTest\\Other Folders\\Folders";
-const int kApplyButton = 0x3021;
 
 class AltPathsCompact : public testing::Test {
 protected:
@@ -128,7 +127,7 @@ protected:
         return DriveModal(
             "Other Folders Properties",
             [&](HWND sheet) {
-                HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+                HWND page = SheetCurrentPage(sheet);
                 drive(sheet, page);
             },
             [&] {
@@ -142,26 +141,12 @@ protected:
         HWND list = GetDlgItem(page, 1000);
         std::vector<std::string> items;
         int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[400] = "";
-            LVITEMA item = {};
-            item.pszText = text;
-            item.cchTextMax = sizeof(text);
-            SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            items.push_back(text);
-        }
+        for (int i = 0; i < count; ++i)
+            items.push_back(ListItemText(list, i));
         return items;
     }
 
-    static void ClickItem(HWND page, int index)
-    {
-        HWND list = GetDlgItem(page, 1000);
-        RECT rect = {LVIR_LABEL, 0, 0, 0};
-        SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
-        LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PostMessageA(list, WM_LBUTTONUP, 0, point); // ends the list's drag detection at once
-        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    }
+    static void ClickItem(HWND page, int index) { ClickListItem(GetDlgItem(page, 1000), index); }
 
     // Opens Add Folder from the page and hands the dialog to `drive`.
     static bool AddFolder(HWND page, const std::function<void(HWND dialog)>& drive)
@@ -241,7 +226,7 @@ TEST_F(FoldersPage, RemovingOneOfThreeAndPressingOkStoresTwoRenumbered)
         ClickItem(page, 1); // the middle one: "two"
         enabledAfterClick = IsWindowEnabled(GetDlgItem(page, 1001)) != FALSE;
         SendMessageA(GetDlgItem(page, 1001), BM_CLICK, 0, 0);
-        applyEverEnabled = IsWindowEnabled(GetDlgItem(sheet, kApplyButton)) != FALSE;
+        applyEverEnabled = SheetApplyEnabled(sheet);
         PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     }));
     EXPECT_FALSE(enabledBefore);
@@ -287,7 +272,7 @@ TEST_F(FoldersPage, AddedFolderGoesOnTopAndIsStoredByOkThoughApplyStayedDisabled
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
         items = Items(page);
-        applyEnabled = IsWindowEnabled(GetDlgItem(sheet, kApplyButton)) != FALSE;
+        applyEnabled = SheetApplyEnabled(sheet);
         PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     }));
     EXPECT_TRUE(dialogShown);

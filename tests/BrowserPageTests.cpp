@@ -9,21 +9,8 @@
 
 namespace {
 
-// The sheet's Apply button.
-const int kApplyButton = 0x3021;
 // The pages' settings key: pages use the RegKeyInfo they are given.
 const char kPageKey[] = "Software\\LarkspireTest\\BrowserPage";
-
-HWND OwnPage(HWND sheet)
-{
-    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-}
-
-bool ApplyEnabled(HWND sheet)
-{
-    HWND apply = GetDlgItem(sheet, kApplyButton);
-    return apply != NULL && IsWindowEnabled(apply);
-}
 
 // Shows the component's sheet with one caller page and runs `driver` on it;
 // the driver closes the sheet. Checks that the caller's page array was freed
@@ -64,9 +51,9 @@ TEST_P(BrowserPage, ComesFirstWithEveryBoxCheckedWhenNothingIsStoredAndCancelWri
         pages = SheetPageCount(sheet);
         ownTab = SheetTabText(sheet, 0);
         callerTab = SheetTabText(sheet, 1);
-        HWND own = OwnPage(sheet);
+        HWND own = SheetCurrentPage(sheet);
         property = GetPropA(own, "RegKeyInfo");
-        applyAtStart = ApplyEnabled(sheet);
+        applyAtStart = SheetApplyEnabled(sheet);
         for (const PageBox& box : page.boxes)
             if (IsDlgButtonChecked(own, box.controlId) == BST_CHECKED)
                 ++checked;
@@ -103,7 +90,7 @@ TEST_P(BrowserPage, BoxesShowStoredZeroAsOffAndAnythingElseAsOn)
     for (UINT& state : shown)
         state = 0xdeadbeef;
     RunSheet(page, info, [&](HWND sheet) {
-        HWND own = OwnPage(sheet);
+        HWND own = SheetCurrentPage(sheet);
         for (int i = 0; i < 7; ++i)
             shown[i] = IsDlgButtonChecked(own, page.boxes[i].controlId);
         PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
@@ -127,16 +114,16 @@ TEST_P(BrowserPage, EachBoxAndOnlyTheBoxesMarkTheSheetChanged)
         enabledBefore[i] = enabledAfter[i] = false;
     enabledByNeighbour[0] = enabledByNeighbour[1] = true;
     RunSheet(page, info, [&](HWND sheet) {
-        HWND own = OwnPage(sheet);
+        HWND own = SheetCurrentPage(sheet);
         for (int i = 0; i < 2; ++i) {
             SendMessageA(own, WM_COMMAND, MAKEWPARAM(page.neighbourIds[i], BN_CLICKED), 0);
-            enabledByNeighbour[i] = ApplyEnabled(sheet);
+            enabledByNeighbour[i] = SheetApplyEnabled(sheet);
         }
         for (int i = 0; i < 7; ++i) {
             SendMessageA(sheet, PSM_UNCHANGED, reinterpret_cast<WPARAM>(own), 0);
-            enabledBefore[i] = ApplyEnabled(sheet);
+            enabledBefore[i] = SheetApplyEnabled(sheet);
             SendMessageA(GetDlgItem(own, page.boxes[i].controlId), BM_CLICK, 0, 0);
-            enabledAfter[i] = ApplyEnabled(sheet);
+            enabledAfter[i] = SheetApplyEnabled(sheet);
         }
         PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
@@ -159,7 +146,7 @@ TEST_P(BrowserPage, OkWritesAllSevenValuesAsZeroOrOneFromTheBoxes)
     WriteDword(HKEY_CURRENT_USER, kPageKey, page.boxes[3].valueName, 0);
     // Clear the second and the last box, check the fourth again.
     RunSheet(page, info, [&](HWND sheet) {
-        HWND own = OwnPage(sheet);
+        HWND own = SheetCurrentPage(sheet);
         SendMessageA(GetDlgItem(own, page.boxes[1].controlId), BM_CLICK, 0, 0);
         SendMessageA(GetDlgItem(own, page.boxes[6].controlId), BM_CLICK, 0, 0);
         SendMessageA(GetDlgItem(own, page.boxes[3].controlId), BM_CLICK, 0, 0);

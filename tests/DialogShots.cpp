@@ -12,11 +12,6 @@
 
 namespace {
 
-HWND CurrentPage(HWND sheet)
-{
-    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-}
-
 // Shows a component's sheet and saves it; `more` may save further dialogs.
 bool ShootSheet(REFCLSID clsid, const char* caption, const char* name,
                 const std::function<void(HWND sheet)>& more)
@@ -45,8 +40,12 @@ bool ShootSheet(REFCLSID clsid, const char* caption, const char* name,
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: dialog_shots <output folder>\n");
+        fprintf(stderr, "usage: dialog_shots <output folder> [desktop]\n");
         return 2;
+    }
+    if (argc > 2 && !UseDesktop(argv[2])) {
+        fprintf(stderr, "dialog_shots: no desktop %s\n", argv[2]);
+        return 1;
     }
     SetScreenshotFolder(argv[1]);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
@@ -58,7 +57,7 @@ int main(int argc, char** argv)
     WriteDword(HKEY_CURRENT_USER, "Software\\LarkspireShots", "NT4History", 0);
 
     bool ok = ShootSheet(CLSID_AltPaths, "Other Folders Properties", "folders", [](HWND sheet) {
-        HWND page = CurrentPage(sheet);
+        HWND page = SheetCurrentPage(sheet);
         DriveModal(
             "Add Folder",
             [](HWND dialog) {

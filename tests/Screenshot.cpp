@@ -14,6 +14,19 @@ void SetScreenshotFolder(const char* folder)
     g_folder = folder;
 }
 
+bool UseDesktop(const char* name)
+{
+    DWORD started = GetTickCount();
+    for (;;) {
+        HDESK desktop = OpenDesktopA(name, 0, FALSE, GENERIC_ALL);
+        if (desktop != NULL)
+            return SetThreadDesktop(desktop) != FALSE;
+        if (GetTickCount() - started > 10000)
+            return false;
+        Sleep(100);
+    }
+}
+
 // Writes what the screen shows of `window` as a 24-bit BMP.
 bool SaveWindow(HWND window, const char* name)
 {

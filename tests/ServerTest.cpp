@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "FakeComponents.h"
 #include "RegistryKey.h"
 #include "TestSupport.h"
 
@@ -39,15 +40,6 @@ const Standard kStandard[] = {
      "downloaded ActiveX controls.",
      2},
 };
-
-std::string ClsidText(REFCLSID clsid)
-{
-    wchar_t wide[64];
-    StringFromGUID2(clsid, wide, 64);
-    char text[64];
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), NULL, NULL);
-    return text;
-}
 
 DWORD RunRegsvr32(const std::string& arguments)
 {

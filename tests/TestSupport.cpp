@@ -394,7 +394,7 @@ DWORD RunProgram(std::string commandLine, DWORD timeout)
 
 std::string ServerPath()
 {
-    return FullPath(ExeFolder() + "\\..\\bin\\LSCleaners.dll");
+    return BinFile("LSCleaners.dll");
 }
 
 HMODULE Server()
@@ -541,6 +541,27 @@ INT_PTR CALLBACK CallerPageProc(HWND, UINT message, WPARAM, LPARAM lParam)
 
 } // namespace
 
+namespace {
+
+std::function<void()> g_later;
+
+void CALLBACK LaterTimer(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer);
+    std::function<void()> next;
+    next.swap(g_later);
+    if (next)
+        next();
+}
+
+} // namespace
+
+void RunLater(const std::function<void()>& next, UINT ms)
+{
+    g_later = next;
+    SetTimer(NULL, 0, ms, LaterTimer);
+}
+
 HWND FindThreadWindow(const char* caption)
 {
     FindState state = {caption, NULL};
@@ -616,6 +637,18 @@ void ResetCallerPages()
     g_callerPageInfo = 0;
     g_addPagesCalls = 0;
     g_lastPageArray = NULL;
+}
+
+HWND SheetCurrentPage(HWND sheet)
+{
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool SheetApplyEnabled(HWND sheet)
+{
+    const int applyButton = 0x3021;
+    HWND apply = GetDlgItem(sheet, applyButton);
+    return apply != NULL && IsWindowEnabled(apply);
 }
 
 int SheetPageCount(HWND sheet)
@@ -752,3 +785,130 @@ void RemoveFromTrash(const char* name)
     std::string info = files.substr(0, files.size() - 5) + "info\\" + name + ".trashinfo";
     DeleteFileA(info.c_str());
 }
+
+bool WaitFor(const std::function<bool()>& condition, DWORD ms)
+{
+    DWORD started = GetTickCount();
+    do {
+        if (condition())
+            return true;
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - started < ms);
+    return condition();
+}
+
+namespace {
+
+struct TopWindowSearch {
+    const char* className;
+    const char* caption;
+    DWORD process;
+    TopWindows result;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM param)
+{
+    TopWindowSearch* search = reinterpret_cast<TopWindowSearch*>(param);
+    char text[128] = "";
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (search->process != 0 && process != search->process)
+        return TRUE;
+    GetClassNameA(window, text, sizeof(text));
+    if (search->className != NULL && lstrcmpA(text, search->className) != 0)
+        return TRUE;
+    GetWindowTextA(window, text, sizeof(text));
+    if (search->caption != NULL && lstrcmpA(text, search->caption) != 0)
+        return TRUE;
+    ++search->result.count;
+    search->result.found = window;
+    return TRUE;
+}
+
+} // namespace
+
+TopWindows FindTop(const char* className, const char* caption, DWORD process)
+{
+    TopWindowSearch search = {className, caption, process, {0, NULL}};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.result;
+}
+
+std::string BinFile(const char* name)
+{
+    return FullPath(ExeFolder() + "\\..\\bin\\" + name);
+}
+
+std::string TestFile(const char* name)
+{
+    return ExeFolder() + "\\" + name;
+}
+
+void ClickListItem(HWND list, int index)
+{
+    RECT rect = {LVIR_LABEL, 0, 0, 0};
+    SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+    LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+}
+
+std::string ListItemText(HWND list, int index, int subItem)
+{
+    char text[1024] = "";
+    LVITEMA item = {};
+    item.iSubItem = subItem;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+ChildProcess::~ChildProcess()
+{
+    End();
+}
+
+bool ChildProcess::Start(std::string commandLine)
+{
+    End();
+    STARTUPINFOA startup = {sizeof(startup)};
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process_)) {
+        process_ = PROCESS_INFORMATION();
+        return false;
+    }
+    return true;
+}
+
+bool ChildProcess::Running() const
+{
+    return process_.hProcess != NULL && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD ChildProcess::ExitCode(DWORD ms) const
+{
+    if (process_.hProcess == NULL || WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0)
+        return 0xdeadbeef;
+    DWORD code = 0xdeadbeef;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::End()
+{
+    if (process_.hProcess == NULL)
+        return;
+    if (Running()) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 10000);
+    }
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = PROCESS_INFORMATION();
+}
+

@@ -157,6 +157,11 @@ void EmptyTrash();
 bool DriveModal(const char* caption, const std::function<void(HWND)>& driver,
                 const std::function<void()>& blockingCall);
 
+// Runs `next` from whichever message loop runs on this thread after `ms`
+// milliseconds, so that a modal loop handles what was posted before it (as a
+// dialog's keyboard handling, which only its own loop does). One at a time.
+void RunLater(const std::function<void()>& next, UINT ms = 100);
+
 // Visible top-level window of this thread with this caption, or NULL.
 HWND FindThreadWindow(const char* caption);
 
@@ -175,6 +180,11 @@ int STDMETHODCALLTYPE AddNoPages(HPROPSHEETPAGE** pages, LPARAM info);
 int AddPagesCalls();
 HLOCAL LastPageArray();
 void ResetCallerPages();
+
+// The page a property sheet shows.
+HWND SheetCurrentPage(HWND sheet);
+// Whether the sheet's Apply button is enabled.
+bool SheetApplyEnabled(HWND sheet);
 
 // Number of tabs (pages) of a property sheet.
 int SheetPageCount(HWND sheet);
@@ -228,3 +238,48 @@ private:
 // Takes a file of this name out of the Recycle Bin, so that a later InTrash
 // sees only what the test itself moved there.
 void RemoveFromTrash(const char* name);
+
+// Waits up to `ms` for `condition`, pumping this thread's messages (sent
+// ones included) meanwhile; the condition's last answer.
+bool WaitFor(const std::function<bool()>& condition, DWORD ms);
+
+// Top-level windows of a class and/or caption (NULL: any), of one process
+// (0: any): how many, and the last one found.
+struct TopWindows {
+    int count;
+    HWND found;
+};
+TopWindows FindTop(const char* className, const char* caption, DWORD process);
+
+// A file of the deliverables' folder (..\bin beside the tests).
+std::string BinFile(const char* name);
+// A file of the tests' own folder.
+std::string TestFile(const char* name);
+
+// Presses and releases the left button on a row of a list view, as a click
+// does (the release is posted first: it ends the list's drag detection).
+void ClickListItem(HWND list, int index);
+// Text of a list view's item or sub-item.
+std::string ListItemText(HWND list, int index, int subItem = 0);
+
+// A program started by the test; ended (terminated if it must be) when the
+// object goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Start(std::string commandLine);
+    DWORD Id() const { return process_.dwProcessId; }
+    bool Running() const;
+    // Exit code after waiting up to `ms`; 0xdeadbeef when not ended.
+    DWORD ExitCode(DWORD ms) const;
+    // Terminates it when it still runs, and forgets it.
+    void End();
+
+private:
+    PROCESS_INFORMATION process_ = {};
+};
+

@@ -243,13 +243,14 @@ def check_ico(path):
     assert expect == len(data), "trailing bytes"
 
 
-def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("outdir", nargs="?", type=Path,
-                    default=Path(__file__).resolve().parent.parent / "cleaners" / "res")
+def write_or_check(icons, default_outdir, description):
+    """The command line of an icon script: write `icons` ({file name: painter})
+    into OUTDIR (default `default_outdir`), or with --check validate them."""
+    ap = argparse.ArgumentParser(description=description)
+    ap.add_argument("outdir", nargs="?", type=Path, default=default_outdir)
     ap.add_argument("--check", action="store_true", help="validate existing icons instead of writing")
     args = ap.parse_args()
-    for name, make in ICONS.items():
+    for name, make in icons.items():
         path = args.outdir / name
         if args.check:
             check_ico(path)
@@ -259,6 +260,11 @@ def main():
             path.write_bytes(build_ico(make))
             print(f"wrote  {path} ({path.stat().st_size} bytes)")
     return 0
+
+
+def main():
+    return write_or_check(ICONS, Path(__file__).resolve().parent.parent / "cleaners" / "res",
+                          __doc__.splitlines()[0])
 
 
 if __name__ == "__main__":

@@ -1,0 +1,13 @@
+// The hidden frame window that a program makes to own its other windows
+// (the Agent's tray frame, the settings programs' sheet owners).
+#ifndef LARKSPIRE_FRAMEWINDOW_H
+#define LARKSPIRE_FRAMEWINDOW_H
+
+#include <windows.h>
+
+// Registers a frame window class of `instance`: class style `style`, no extra
+// bytes, the system's application icon (large and small), the arrow cursor,
+// the button-face background, no menu. TRUE when it was registered.
+BOOL RegisterFrameClass(HINSTANCE instance, const char* name, WNDPROC procedure, UINT style);
+
+#endif

@@ -1,0 +1,134 @@
+// Saves pictures of the settings applet as a user sees it: the General page
+// once the sizes have arrived, the Options page, and the Other Folders
+// component's sheet on its Schedule page. The components are the server's
+// own, served in this process; the catalogue and the settings are the
+// program's own for as long as it runs.
+// Usage: controls_shots.exe <output folder> [desktop]; one BMP per picture.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <stdio.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+#include "FakeComponents.h"
+#include "Screenshot.h"
+#include "TestSupport.h"
+
+namespace {
+
+const char kCatalogue[] = "SOFTWARE\\Quenlow\\Larkspire\\Components";
+const char kUser[] = "Software\\Quenlow\\Larkspire\\Components\\";
+
+struct ServedComponent {
+    const char* name;
+    const CLSID* clsid;
+    int icon;
+};
+const ServedComponent kComponents[] = {{"Windows Temporary Files", &CLSID_WinTempFiles, 0},
+                                       {"Other Folders", &CLSID_AltPaths, 0},
+                                       {"Netscape Browser", &CLSID_Netscape, 1},
+                                       {"Internet Explorer Browser", &CLSID_IExplorer, 2}};
+
+int RowOf(HWND list, const char* name)
+{
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        if (ListItemText(list, i) == name)
+            return i;
+    return -1;
+}
+
+bool SizesArrived(HWND list)
+{
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        if (ListItemText(list, i, 1) == "<...>")
+            return false;
+    return count > 0;
+}
+
+bool ShootApplet()
+{
+    bool general = false, options = false, schedule = false;
+    bool shown = DriveModal(
+        CONTROLS_SHEET_CAPTION,
+        [&](HWND sheet) {
+            SetWindowPos(sheet, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+            HWND page = SheetCurrentPage(sheet);
+            HWND list = GetDlgItem(page, 1000);
+            WaitFor([&] { return SizesArrived(list); }, 20000);
+            ClickListItem(list, RowOf(list, "Windows Temporary Files"));
+            SetForegroundWindow(sheet);
+            general = SaveWindow(sheet, "controls-general");
+
+            ClickListItem(list, RowOf(list, "Other Folders"));
+            DriveModal(
+                "Other Folders Properties",
+                [&](HWND components) {
+                    SetWindowPos(components, HWND_TOP, 120, 100, 0, 0, SWP_NOSIZE);
+                    SendMessageA(components, PSM_SETCURSEL, 1, 0);
+                    schedule = SaveWindow(components, "controls-schedule");
+                    PostMessageA(components, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+                },
+                [&] { SendMessageA(GetDlgItem(page, 1001), BM_CLICK, 0, 0); });
+
+            SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+            SetForegroundWindow(sheet);
+            options = SaveWindow(sheet, "controls-options");
+            PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        },
+        [&] { RunControls(GetModuleHandleA(NULL)); });
+    return shown && general && options && schedule;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: controls_shots <output folder> [desktop]\n");
+        return 2;
+    }
+    if (argc > 2 && !UseDesktop(argv[2])) {
+        fprintf(stderr, "controls_shots: no desktop %s\n", argv[2]);
+        return 1;
+    }
+    SetScreenshotFolder(argv[1]);
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+
+    bool ok = true;
+    {
+        KeyTreeGuard catalogue(HKEY_LOCAL_MACHINE, kCatalogue);
+        KeyTreeGuard appPath(HKEY_LOCAL_MACHINE, CONTROLS_APP_PATH_KEY);
+        KeyTreeGuard user(HKEY_CURRENT_USER, "Software\\Quenlow");
+        std::vector<std::unique_ptr<ClassRegistration>> served;
+        for (const ServedComponent& component : kComponents) {
+            IUnknown* factory = NULL;
+            ServerGetClassObject(*component.clsid, IID_IUnknown, reinterpret_cast<void**>(&factory));
+            served.emplace_back(new ClassRegistration(*component.clsid, factory));
+            if (factory != NULL)
+                factory->Release(); // the registration holds its own reference
+            std::string entry = std::string(kCatalogue) + "\\" + component.name;
+            WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "CLSID", ClsidText(*component.clsid).c_str());
+            WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "DefaultIcon",
+                        (ServerPath() + "," + std::to_string(component.icon)).c_str());
+        }
+        WriteDword(HKEY_CURRENT_USER, (std::string(kUser) + "Netscape Browser").c_str(), "Enabled", 0);
+        WriteDword(HKEY_CURRENT_USER, (std::string(kUser) + "Other Folders").c_str(), "TimeLapse", 30);
+
+        // A temporary folder with something in it, so that its size shows.
+        ScratchDir temp("controls-shots-temp");
+        MakeFile(temp / "setup.log", 180 * 1024);
+        MakeFile(temp / "old\\download.tmp", 2 * 1024 * 1024);
+        TempFolderOverride override(temp.Path());
+
+        ok = ShootApplet();
+    }
+    CoUninitialize();
+    return ok ? 0 : 1;
+}
