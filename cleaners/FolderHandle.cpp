@@ -22,6 +22,7 @@ const ULONG kFileOpen = 1;
 const ULONG kFileDirectoryFile = 0x00000001;
 const ULONG kFileSynchronousIoNonAlert = 0x00000020;
 const ULONG kFileNonDirectoryFile = 0x00000040;
+const ULONG kFileDeleteOnClose = 0x00001000;
 const ULONG kFileOpenForBackupIntent = 0x00004000;
 const ULONG kFileOpenReparsePoint = 0x00200000;
 const ULONG kFileDispositionInformation = 13;
@@ -31,32 +32,64 @@ struct DispositionInformation {
     BOOLEAN deleteFile;
 };
 
-struct NativeCalls {
-    NtCreateFileCall createFile;
+typedef DWORD(WINAPI* GetFinalPathCall)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// The calls these functions make, looked up once per process.
+struct Bindings {
+    NtCreateFileCall createFile;           // NULL on Windows 95 and 98
     NtSetInformationFileCall setInformation;
-    ULONG reparseOption; // open a link as itself: Windows 2000 and later
+    ULONG reparseOption;                   // open a link as itself: Windows 2000 and later
+    GetFinalPathCall finalPath;            // where an open file lies; NULL when not asked
 };
 
-bool Bind(NativeCalls* calls)
+Bindings LookUp()
 {
+    Bindings bindings;
+    ZeroMemory(&bindings, sizeof(bindings));
     DWORD version = GetVersion();
-    if ((version & 0x80000000u) != 0)
-        return false; // Windows 95 and 98
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if (ntdll == NULL)
-        return false;
-    calls->createFile = reinterpret_cast<NtCreateFileCall>(GetProcAddress(ntdll, "NtCreateFile"));
-    calls->setInformation =
+    if ((version & 0x80000000u) != 0 || ntdll == NULL)
+        return bindings; // Windows 95 and 98
+    bindings.createFile = reinterpret_cast<NtCreateFileCall>(GetProcAddress(ntdll, "NtCreateFile"));
+    bindings.setInformation =
         reinterpret_cast<NtSetInformationFileCall>(GetProcAddress(ntdll, "NtSetInformationFile"));
-    calls->reparseOption = LOBYTE(LOWORD(version)) >= 5 ? kFileOpenReparsePoint : 0;
-    return calls->createFile != NULL && calls->setInformation != NULL;
+    if (bindings.createFile == NULL || bindings.setInformation == NULL) {
+        bindings.createFile = NULL;
+        return bindings;
+    }
+    bindings.reparseOption = LOBYTE(LOWORD(version)) >= 5 ? kFileOpenReparsePoint : 0;
+    // Windows lists a link to a file as a reparse point and opens it as
+    // itself, so a file opened here is the one in the folder. Wine shows a
+    // Unix link to a file as a plain file, opens what it points at, and
+    // deletes that: there, where each file lies has to be asked.
+    if (GetProcAddress(ntdll, "wine_get_version") != NULL)
+        bindings.finalPath = reinterpret_cast<GetFinalPathCall>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW"));
+    return bindings;
+}
+
+// The bindings, looked up by the first caller while any others wait.
+const Bindings& Bound()
+{
+    static Bindings bindings;   // zero until published
+    static volatile LONG state; // 0 not looked up, 1 being looked up, 2 ready
+    if (InterlockedCompareExchange(&state, 2, 2) != 2) {
+        if (InterlockedCompareExchange(&state, 1, 0) == 0) {
+            bindings = LookUp();
+            InterlockedExchange(&state, 2);
+        } else {
+            while (InterlockedCompareExchange(&state, 2, 2) != 2)
+                Sleep(0);
+        }
+    }
+    return bindings;
 }
 
 // Opens `name` relative to `parent` with `access`, sharing `share`.
 HANDLE OpenRelative(HANDLE parent, const char* name, ACCESS_MASK access, ULONG share, ULONG options)
 {
-    NativeCalls calls;
-    if (parent == INVALID_HANDLE_VALUE || parent == NULL || !Bind(&calls))
+    const Bindings& calls = Bound();
+    if (parent == INVALID_HANDLE_VALUE || parent == NULL || calls.createFile == NULL)
         return INVALID_HANDLE_VALUE;
     WCHAR wide[MAX_PATH + 1];
     int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide, MAX_PATH + 1);
@@ -84,8 +117,7 @@ HANDLE OpenRelative(HANDLE parent, const char* name, ACCESS_MASK access, ULONG s
 
 bool RelativeOperationsAvailable()
 {
-    NativeCalls calls;
-    return Bind(&calls);
+    return Bound().createFile != NULL;
 }
 
 HANDLE OpenChildFolder(HANDLE parent, const char* name)
@@ -101,8 +133,8 @@ namespace {
 // when it cannot be (a read-only file, a folder that is not empty).
 bool DeleteOnClose(HANDLE entry)
 {
-    NativeCalls calls;
-    if (!Bind(&calls))
+    const Bindings& calls = Bound();
+    if (calls.setInformation == NULL)
         return false;
     DispositionInformation disposition = {TRUE};
     IO_STATUS_BLOCK status;
@@ -131,9 +163,7 @@ bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& ex
 
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
 {
-    typedef DWORD(WINAPI * GetFinalPath)(HANDLE, LPWSTR, DWORD, DWORD);
-    GetFinalPath getFinalPath = reinterpret_cast<GetFinalPath>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW"));
+    GetFinalPathCall getFinalPath = Bound().finalPath;
     resolved->checkable = getFinalPath != NULL;
     resolved->known = false;
     resolved->path[0] = L'\0';
@@ -176,6 +206,16 @@ bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder)
 
 bool DeleteChild(HANDLE parent, const char* name, const ResolvedFolder& folder)
 {
+    if (!folder.checkable) {
+        // The file opened is the one in the folder: deleted as it closes.
+        HANDLE entry = OpenRelative(parent, name, DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    kFileNonDirectoryFile | kFileDeleteOnClose);
+        if (entry == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(entry);
+        return true;
+    }
     HANDLE entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 kFileNonDirectoryFile);

@@ -24,19 +24,20 @@ HANDLE OpenChildFolder(HANDLE parent, const char* name);
 // put in its place). True when it is gone.
 bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& expected);
 
-// Where an open folder really lies, as the system resolves it (Windows Vista
-// and later; Wine too, which follows a link to a file without showing it as
-// a link, and whose delete of such a link deletes what it points at).
+// Where an open folder really lies, as the system resolves it. Asked only
+// where the system shows a link to a file as a plain file and opens and
+// deletes what it points at (Wine); Windows lists such a link as a reparse
+// point and opens it as itself.
 struct ResolvedFolder {
     WCHAR path[MAX_PATH + 16];
-    bool checkable; // the system can tell where an entry lies
-    bool known;     // ... and told it for this folder
+    bool checkable; // where an entry lies must be asked, and can be
+    bool known;     // ... and was told for this folder
 };
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved);
 
 // True when the open `entry` lies directly in `folder`: not a file reached
-// through a link from there. True as well where the system cannot tell,
-// which has no links to files; false when it can but did not.
+// through a link from there. True as well where that need not be asked;
+// false when it must be but was not told.
 bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder);
 
 // Deletes the file `name` of the open folder `parent` (resolved as `folder`)

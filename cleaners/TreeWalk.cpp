@@ -190,45 +190,43 @@ public:
             DeleteFileA(path); // Windows 95 and 98 have no links
     }
 
-    // Moves the file `path` to the Recycle Bin when the path
-    // still leads to a file, not a folder or link put in its place, lying in
-    // this folder: the shell takes a folder whole, and where the Recycle Bin
-    // cannot take something the shell deletes it, through a link too.
-    void RecycleEntry(const char* path, const char* bare) const
+    // Moves the file `path` to the Recycle Bin when the path still leads to
+    // a file lying in this folder, not a folder or link put in its place: the
+    // shell takes a folder whole, and where the Recycle Bin cannot take
+    // something it deletes it, through a link too.
+    void RecycleEntry(const char* name, const char* path, const char* bare) const
     {
         if (!SystemOpensFolders()) {
-            Recycle(path);
+            Recycle(path); // Windows 95 and 98 have no links
             return;
         }
-        // Opened as the shell will find it: by its path, a link as itself
-        // where the system allows it; a folder does not open this way.
-        DWORD version = GetVersion();
-        DWORD flags = LOBYTE(LOWORD(version)) >= 5 ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
-        HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                  OPEN_EXISTING, flags, NULL);
-        BY_HANDLE_FILE_INFORMATION information;
-        bool plainFile = file != INVALID_HANDLE_VALUE &&
-                         GetFileInformationByHandle(file, &information) &&
-                         !IsFolder(information.dwFileAttributes) &&
-                         !IsLink(information.dwFileAttributes);
-        // Where the system tells where a file lies, that it lies here also
-        // says that the path still leads into this folder.
-        bool here = plainFile && (resolved_.checkable ? LiesDirectlyIn(file, resolved_)
-                                                      : StillNamedBy(bare));
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
+        bool here;
+        if (resolved_.checkable) {
+            // Links to files show as files here. The file of that name must
+            // lie in this folder, where the folder lay when it was pinned: a
+            // folder of the path moved or replaced by a link since then
+            // shows in where the file now lies. A folder does not open so.
+            here = HoldsFile(name);
+        } else {
+            // A link shows as one; the folders of the path are held open
+            // without delete sharing and cannot be renamed meanwhile.
+            DWORD attributes = GetFileAttributesA(path);
+            here = attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes) &&
+                   !IsLink(attributes) && StillNamedBy(bare);
+        }
         if (here)
             Recycle(path);
     }
 
     // True when the file `name` lies in this folder itself, not reached
-    // through a link; true where the system cannot tell (it has no links to
-    // files), false when it cannot be opened to tell.
+    // through a link; true where that need not be asked (links show as
+    // such), false when it cannot be opened to tell.
     bool HoldsFile(const char* name) const
     {
-        if (!resolved_.checkable || handle_ == INVALID_HANDLE_VALUE)
+        if (!resolved_.checkable)
             return true;
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return false;
         HANDLE file = OpenChildFile(handle_, name);
         bool here = LiesDirectlyIn(file, resolved_);
         if (file != INVALID_HANDLE_VALUE)
@@ -387,7 +385,7 @@ void RemoveEntries(const char* folder, const char* bare, PinnedFolder& pin, HAND
             if (!context.recycle)
                 pin.DeleteEntry(name, child);
             else
-                pin.RecycleEntry(child, bare);
+                pin.RecycleEntry(name, child, bare);
         }
     } while (FindNextFileA(find, &entry));
 }
@@ -470,7 +468,7 @@ int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders)
         if (!recycle)
             pin.DeleteEntry(full + lstrlenA(parent), full);
         else
-            pin.RecycleEntry(full, bareParent);
+            pin.RecycleEntry(full + lstrlenA(parent), full, bareParent);
         return 0;
     }
     if (protectedFolders.Covers(full))
