@@ -68,7 +68,7 @@ bool HandleWizardPage(HWND page, UINT message, LPARAM lParam, DWORD entering, DW
 
 bool IsFinishBroadcast(UINT message, WPARAM wParam)
 {
-    return message == PSM_QUERYSIBLINGS && static_cast<int>(wParam) == PSN_WIZFINISH;
+    return message == PSM_QUERYSIBLINGS && static_cast<UINT>(wParam) == static_cast<UINT>(PSN_WIZFINISH);
 }
 
 INT_PTR PassBroadcastOn(HWND page)
