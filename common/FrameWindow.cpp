@@ -27,3 +27,13 @@ LRESULT HandleSheetOwnerFrame(HWND frame, UINT message, WPARAM wParam, LPARAM lP
     }
     return DefWindowProcA(frame, message, wParam, lParam);
 }
+
+void FillSheetPage(PROPSHEETPAGEA_V1& page, HINSTANCE instance, UINT templateId, DLGPROC procedure)
+{
+    ZeroMemory(&page, sizeof(page));
+    page.dwSize = sizeof(page);
+    page.dwFlags = PSP_DEFAULT;
+    page.hInstance = instance;
+    page.pszTemplate = MAKEINTRESOURCEA(templateId);
+    page.pfnDlgProc = procedure;
+}

@@ -83,16 +83,6 @@ private:
     HWND window_;
 };
 
-void FillPage(PROPSHEETPAGEA_V1& page, HINSTANCE instance, UINT templateId, DLGPROC procedure)
-{
-    ZeroMemory(&page, sizeof(page));
-    page.dwSize = sizeof(page);
-    page.dwFlags = PSP_DEFAULT;
-    page.hInstance = instance;
-    page.pszTemplate = MAKEINTRESOURCEA(templateId);
-    page.pfnDlgProc = procedure;
-}
-
 } // namespace
 
 int RunWelcome(HINSTANCE instance)
@@ -107,10 +97,10 @@ int RunWelcome(HINSTANCE instance)
     PROPSHEETPAGEA_V1* pages = new (std::nothrow) PROPSHEETPAGEA_V1[kPageCount];
     if (pages == NULL)
         return 1;
-    FillPage(pages[0], instance, IDD_WELCOME, WelcomePageProc);
-    FillPage(pages[1], instance, IDD_OPTIONS, WizardOptionsPageProc);
-    FillPage(pages[2], instance, IDD_COMPONENTS, ComponentsPageProc);
-    FillPage(pages[3], instance, IDD_COMPLETE, CompletePageProc);
+    FillSheetPage(pages[0], instance, IDD_WELCOME, WelcomePageProc);
+    FillSheetPage(pages[1], instance, IDD_OPTIONS, WizardOptionsPageProc);
+    FillSheetPage(pages[2], instance, IDD_COMPONENTS, ComponentsPageProc);
+    FillSheetPage(pages[3], instance, IDD_COMPLETE, CompletePageProc);
 
     PROPSHEETHEADERA header;
     ZeroMemory(&header, sizeof(header));
