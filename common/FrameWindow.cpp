@@ -15,3 +15,25 @@ BOOL RegisterFrameClass(HINSTANCE instance, const char* name, WNDPROC procedure,
     windowClass.lpszClassName = name;
     return RegisterClassExA(&windowClass) != 0;
 }
+
+LRESULT HandleSheetOwnerFrame(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUIT:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(frame, message, wParam, lParam);
+}
+
+void FillSheetPage(PROPSHEETPAGEA_V1& page, HINSTANCE instance, UINT templateId, DLGPROC procedure)
+{
+    ZeroMemory(&page, sizeof(page));
+    page.dwSize = sizeof(page);
+    page.dwFlags = PSP_DEFAULT;
+    page.hInstance = instance;
+    page.pszTemplate = MAKEINTRESOURCEA(templateId);
+    page.pfnDlgProc = procedure;
+}

@@ -25,23 +25,13 @@ const OptionsLayout kAppletOptions = {IDC_OPTIONS_RECYCLE, IDC_OPTIONS_REMOVE_FO
 
 namespace {
 
-void FillPage(PROPSHEETPAGEA_V1& page, HINSTANCE instance, UINT templateId, DLGPROC procedure)
-{
-    ZeroMemory(&page, sizeof(page));
-    page.dwSize = sizeof(page);
-    page.dwFlags = PSP_DEFAULT;
-    page.hInstance = instance;
-    page.pszTemplate = MAKEINTRESOURCEA(templateId);
-    page.pfnDlgProc = procedure;
-}
-
 void ShowSheet(HWND frame, HINSTANCE instance)
 {
     PROPSHEETPAGEA_V1* pages = new (std::nothrow) PROPSHEETPAGEA_V1[2];
     if (pages == NULL)
         return;
-    FillPage(pages[0], instance, IDD_GENERAL, GeneralPageProc);
-    FillPage(pages[1], instance, IDD_OPTIONS, OptionsPageProc<kAppletOptions>);
+    FillSheetPage(pages[0], instance, IDD_GENERAL, GeneralPageProc);
+    FillSheetPage(pages[1], instance, IDD_OPTIONS, OptionsPageProc<kAppletOptions>);
 
     PROPSHEETHEADERA header;
     ZeroMemory(&header, sizeof(header));
@@ -97,12 +87,5 @@ int RunControls(HINSTANCE instance)
 
 LRESULT CALLBACK ControlsFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_DESTROY:
-    case WM_CLOSE:
-    case WM_QUIT:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(frame, message, wParam, lParam);
+    return HandleSheetOwnerFrame(frame, message, wParam, lParam);
 }

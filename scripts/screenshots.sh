@@ -2,7 +2,8 @@
 # Builds Larkspire and saves a PNG of every dialog of the component server,
 # of every window of the Agent (About box, Compacting window, tray menu) and
 # of the settings applet (General page with its sizes, Options page, a
-# component's sheet on its Schedule page), shown under Wine on a Wine desktop
+# component's sheet on its Schedule page), of the introduction wizard (its four
+# pages) and of the installer tasks' two questions, shown under Wine on a Wine desktop
 # window (so that they have frames and title bars as on Windows) on a
 # virtual display, into build/<arch>/screenshots.
 set -eu
@@ -37,7 +38,7 @@ rm -f "$out/.display"
 
 "build/$arch/wine-run.sh" explorer "/desktop=$desktop,1024x768" </dev/null >/dev/null 2>&1 &
 status=0
-for program in dialog_shots agent_shots controls_shots; do
+for program in dialog_shots agent_shots controls_shots welcome_shots; do
     "build/$arch/wine-run.sh" "build/$arch/tests/$program.exe" "$winout" "$desktop" </dev/null || status=$?
 done
 for bmp in "$out"/*.bmp; do

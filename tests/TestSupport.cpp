@@ -874,11 +874,11 @@ ChildProcess::~ChildProcess()
     End();
 }
 
-bool ChildProcess::Start(std::string commandLine)
+bool ChildProcess::Start(std::string commandLine, const char* folder)
 {
     End();
     STARTUPINFOA startup = {sizeof(startup)};
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process_)) {
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, folder, &startup, &process_)) {
         process_ = PROCESS_INFORMATION();
         return false;
     }

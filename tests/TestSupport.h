@@ -271,7 +271,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Start(std::string commandLine);
+    // Starts it in `folder` (NULL: this process's current folder).
+    bool Start(std::string commandLine, const char* folder = NULL);
     DWORD Id() const { return process_.dwProcessId; }
     bool Running() const;
     // Exit code after waiting up to `ms`; 0xdeadbeef when not ended.

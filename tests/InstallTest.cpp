@@ -1,0 +1,212 @@
+// The installer tasks in the test's own process, with the questions, the
+// INF process, the current directory, the version and the ole32 look-up
+// replaced: which questions are asked, with what texts, and what runs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "InstallHooks.h"
+#include "InstallTasks.h"
+
+namespace {
+
+const char kInfCommand[] = "rundll32 advpack.dll,LaunchINFSection ";
+
+class InstallTasks : public testing::Test {
+protected:
+    // Runs the program's work for `arguments` with the calls replaced.
+    int Run(const char* arguments)
+    {
+        InstallHooks hooks(world_);
+        EXPECT_TRUE(hooks.Hooked());
+        return RunInstallTasks(arguments);
+    }
+    static int Yes(const std::string&, const std::string&) { return IDYES; }
+
+    InstallWorld world_;
+};
+
+TEST(InstallArguments, AreWhatFollowsTheProgramsName)
+{
+    EXPECT_STREQ(" /startmeup", ArgumentsOf("LSInstall.exe /startmeup"));
+    EXPECT_STREQ(" /startmeup", ArgumentsOf("\"C:\\Program Files\\Larkspire\\LSInstall.exe\" /startmeup"));
+    EXPECT_STREQ("", ArgumentsOf("\"C:\\x/startmeup\\LSInstall.exe\""));
+    EXPECT_STREQ("", ArgumentsOf("C:\\x/startmeup\\LSInstall.exe"));
+    EXPECT_STREQ("", ArgumentsOf(""));
+    EXPECT_STREQ("", ArgumentsOf(NULL));
+    EXPECT_STREQ("", ArgumentsOf("\"unclosed /startmeup"));
+}
+
+TEST(InstallArguments, ASwitchCountsAnywhereWithItsCaseOnly)
+{
+    EXPECT_TRUE(HasSwitch(" /startmeup", "/startmeup"));
+    EXPECT_TRUE(HasSwitch("/startmeupnow", "/startmeup"));
+    EXPECT_TRUE(HasSwitch("x/startmeup", "/startmeup"));
+    EXPECT_TRUE(HasSwitch("/dcomdetect/startmeup", "/startmeup"));
+    EXPECT_FALSE(HasSwitch("/STARTMEUP", "/startmeup"));
+    EXPECT_FALSE(HasSwitch("/startme up", "/startmeup"));
+    EXPECT_FALSE(HasSwitch("startmeup", "/startmeup"));
+    EXPECT_FALSE(HasSwitch("", "/startmeup"));
+    EXPECT_FALSE(HasSwitch(NULL, "/startmeup"));
+}
+
+TEST(InstallInfCommand, NamesTheInfOfTheFolderAndNeverOverrunsItsBuffer)
+{
+    char command[kInfCommandSize + 8];
+    memset(command, 'x', sizeof(command));
+    ASSERT_TRUE(BuildInfCommand("C:\\Program Files\\Larkspire", command));
+    EXPECT_EQ(std::string(kInfCommand) + "C:\\Program Files\\Larkspire\\LSAutorun.inf", command);
+    EXPECT_EQ('x', command[kInfCommandSize]);
+
+    std::string longest(kCurrentDirectorySize - 1, 'd');
+    memset(command, 'x', sizeof(command));
+    ASSERT_TRUE(BuildInfCommand(longest.c_str(), command));
+    EXPECT_EQ(std::string(kInfCommand) + longest + "\\LSAutorun.inf", command);
+    EXPECT_LT(strlen(command), static_cast<size_t>(kInfCommandSize));
+    EXPECT_EQ('x', command[kInfCommandSize]);
+
+    std::string tooLong(kCurrentDirectorySize, 'd');
+    memset(command, 'x', sizeof(command));
+    EXPECT_FALSE(BuildInfCommand(tooLong.c_str(), command));
+    EXPECT_STREQ("", command);
+    std::string huge(5000, 'd');
+    EXPECT_FALSE(BuildInfCommand(huge.c_str(), command));
+    EXPECT_EQ('x', command[kInfCommandSize]);
+    EXPECT_FALSE(BuildInfCommand("", command));
+    EXPECT_FALSE(BuildInfCommand(NULL, command));
+}
+
+TEST_F(InstallTasks, WithoutTheStartupSwitchNothingIsAsked)
+{
+    for (const char* arguments : {"", " /dcomdetect", " /STARTMEUP", " /StartMeUp", " /startme up"}) {
+        world_.platform = VER_PLATFORM_WIN32_WINDOWS;
+        world_.hasCoInitializeEx = false;
+        world_.boxes.clear();
+        EXPECT_EQ(1, Run(arguments)) << arguments;
+        EXPECT_TRUE(world_.boxes.empty()) << arguments;
+        EXPECT_TRUE(world_.processes.empty()) << arguments;
+        EXPECT_TRUE(world_.loaded.empty()) << arguments;
+    }
+}
+
+TEST_F(InstallTasks, TheStartupQuestionAnsweredNoStartsNothing)
+{
+    EXPECT_EQ(1, Run(" x/startmeupx"));
+    ASSERT_EQ(1u, world_.boxes.size());
+    EXPECT_EQ(INSTALL_STARTUP_QUESTION, world_.boxes[0].text);
+    EXPECT_EQ("Do you want to add the Larkspire Agent to your Startup group?", world_.boxes[0].text);
+    EXPECT_EQ("Larkspire Installation", world_.boxes[0].caption);
+    EXPECT_EQ(NULL, world_.boxes[0].owner);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), world_.boxes[0].type);
+    EXPECT_TRUE(world_.processes.empty());
+    // Windows NT: no DCOM check at all.
+    EXPECT_TRUE(world_.loaded.empty());
+}
+
+TEST_F(InstallTasks, YesRunsTheInfOfTheCurrentFolderThroughRundll32)
+{
+    world_.answer = Yes;
+    EXPECT_EQ(1, Run(" /startmeup"));
+    ASSERT_EQ(1u, world_.processes.size());
+    const InstallWorld::Process& process = world_.processes[0];
+    EXPECT_EQ("<null>", process.application);
+    EXPECT_EQ(std::string(kInfCommand) + "C:\\Program Files\\Larkspire\\LSAutorun.inf", process.commandLine);
+    EXPECT_EQ("<null>", process.directory);
+    EXPECT_TRUE(process.inherit);
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), process.flags);
+    EXPECT_FALSE(process.environment);
+    EXPECT_EQ(sizeof(STARTUPINFOA), process.startupSize);
+    EXPECT_EQ(1u, world_.boxes.size());
+}
+
+TEST_F(InstallTasks, ACurrentFolderLongerThanItsBufferSkipsTheInf)
+{
+    world_.answer = Yes;
+    world_.platform = VER_PLATFORM_WIN32_WINDOWS;
+    world_.hasCoInitializeEx = false;
+    for (size_t length : {static_cast<size_t>(kCurrentDirectorySize), static_cast<size_t>(300)}) {
+        world_.currentDirectory = "C:\\" + std::string(length - 3, 'f');
+        world_.boxes.clear();
+        EXPECT_EQ(1, Run(" /startmeup"));
+        EXPECT_TRUE(world_.processes.empty()) << length;
+        // The program goes on: the DCOM check follows.
+        EXPECT_EQ(2u, world_.boxes.size()) << length;
+    }
+    world_.currentDirectory = "C:\\" + std::string(kCurrentDirectorySize - 4, 'f');
+    Run(" /startmeup");
+    ASSERT_EQ(1u, world_.processes.size());
+    EXPECT_EQ(std::string(kInfCommand) + world_.currentDirectory + "\\LSAutorun.inf",
+              world_.processes[0].commandLine);
+}
+
+TEST_F(InstallTasks, OnWindows95WithoutDcomTheSecondQuestionOpensTheVendorsPage)
+{
+    world_.platform = VER_PLATFORM_WIN32_WINDOWS;
+    world_.hasCoInitializeEx = false;
+    world_.answer = [](const std::string&, const std::string& caption) {
+        return caption == INSTALL_DCOM_CAPTION ? IDYES : IDNO;
+    };
+    EXPECT_EQ(1, Run(" /startmeup"));
+    ASSERT_EQ(2u, world_.boxes.size());
+    EXPECT_EQ("Larkspire 5 requires that DCOM is installed, but it was not detected on your computer.\r\n\r\n"
+              "Would you like to visit Microsoft's web site and download DCOM?",
+              world_.boxes[1].text);
+    EXPECT_EQ("Larkspire 5 Setup", world_.boxes[1].caption);
+    EXPECT_EQ(NULL, world_.boxes[1].owner);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), world_.boxes[1].type);
+    EXPECT_EQ((std::vector<std::string>{"ole32.dll"}), world_.loaded);
+    EXPECT_EQ((std::vector<std::string>{"CoInitializeEx"}), world_.lookedUp);
+    EXPECT_EQ(1, world_.freed);
+    ASSERT_EQ(1u, world_.shell.size());
+    EXPECT_EQ(NULL, world_.shell[0].owner);
+    EXPECT_EQ("open", world_.shell[0].verb);
+    EXPECT_EQ(INSTALL_DCOM_PAGE, world_.shell[0].file);
+    EXPECT_EQ("", world_.shell[0].parameters);
+    EXPECT_EQ("", world_.shell[0].directory);
+    EXPECT_EQ(SW_SHOWNORMAL, world_.shell[0].show);
+    EXPECT_TRUE(world_.processes.empty());
+
+    // No: the page is not opened.
+    world_.answer = nullptr;
+    world_.shell.clear();
+    world_.boxes.clear();
+    EXPECT_EQ(1, Run(" /startmeup"));
+    EXPECT_EQ(2u, world_.boxes.size());
+    EXPECT_TRUE(world_.shell.empty());
+}
+
+TEST_F(InstallTasks, AnOle32ThatDoesNotLoadCountsAsNoDcom)
+{
+    world_.platform = VER_PLATFORM_WIN32_WINDOWS;
+    world_.ole32Loads = false;
+    EXPECT_EQ(1, Run(" /startmeup"));
+    ASSERT_EQ(2u, world_.boxes.size());
+    EXPECT_EQ(INSTALL_DCOM_CAPTION, world_.boxes[1].caption);
+    EXPECT_EQ(0, world_.freed);
+}
+
+TEST_F(InstallTasks, Windows95WithDcomAsksOnlyTheStartupQuestion)
+{
+    world_.platform = VER_PLATFORM_WIN32_WINDOWS;
+    EXPECT_EQ(1, Run(" /startmeup"));
+    ASSERT_EQ(1u, world_.boxes.size());
+    EXPECT_EQ(INSTALL_STARTUP_CAPTION, world_.boxes[0].caption);
+    EXPECT_EQ((std::vector<std::string>{"CoInitializeEx"}), world_.lookedUp);
+    EXPECT_EQ(1, world_.freed);
+}
+
+TEST_F(InstallTasks, TheDcomSwitchSuppressesTheCheck)
+{
+    world_.platform = VER_PLATFORM_WIN32_WINDOWS;
+    world_.hasCoInitializeEx = false;
+    world_.answer = Yes;
+    EXPECT_EQ(1, Run(" /startmeup /dcomdetect"));
+    ASSERT_EQ(1u, world_.boxes.size());
+    EXPECT_EQ(INSTALL_STARTUP_CAPTION, world_.boxes[0].caption);
+    EXPECT_EQ(1u, world_.processes.size());
+    EXPECT_TRUE(world_.loaded.empty());
+}
+
+} // namespace
