@@ -15,3 +15,15 @@ BOOL RegisterFrameClass(HINSTANCE instance, const char* name, WNDPROC procedure,
     windowClass.lpszClassName = name;
     return RegisterClassExA(&windowClass) != 0;
 }
+
+LRESULT HandleSheetOwnerFrame(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUIT:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(frame, message, wParam, lParam);
+}

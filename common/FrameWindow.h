@@ -10,4 +10,9 @@
 // the button-face background, no menu. TRUE when it was registered.
 BOOL RegisterFrameClass(HINSTANCE instance, const char* name, WNDPROC procedure, UINT style);
 
+// The window procedure of a settings program's hidden sheet owner:
+// WM_DESTROY, WM_CLOSE and WM_QUIT post a quit message with code 0; all else
+// goes to the default procedure.
+LRESULT HandleSheetOwnerFrame(HWND frame, UINT message, WPARAM wParam, LPARAM lParam);
+
 #endif

@@ -97,12 +97,5 @@ int RunControls(HINSTANCE instance)
 
 LRESULT CALLBACK ControlsFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_DESTROY:
-    case WM_CLOSE:
-    case WM_QUIT:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(frame, message, wParam, lParam);
+    return HandleSheetOwnerFrame(frame, message, wParam, lParam);
 }

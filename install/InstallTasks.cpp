@@ -1,0 +1,113 @@
+// The installer tasks: the switches, the Startup question and the INF, the
+// DCOM check and its question.
+#include "InstallTasks.h"
+
+#include <shellapi.h>
+#include <string.h>
+
+namespace {
+
+const char kInfCommandStart[] = "rundll32 advpack.dll,LaunchINFSection ";
+const char kInfFile[] = "\\LSAutorun.inf";
+// The longest directory that the buffer holds, and so the longest command.
+static_assert(sizeof(kInfCommandStart) - 1 + (kCurrentDirectorySize - 1) + sizeof(kInfFile) <=
+                  static_cast<size_t>(kInfCommandSize),
+              "the INF command fits its buffer");
+
+bool Ask(const char* question, const char* caption)
+{
+    return MessageBoxA(NULL, question, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+} // namespace
+
+const char* ArgumentsOf(const char* commandLine)
+{
+    if (commandLine == NULL)
+        return "";
+    const char* rest = commandLine;
+    if (*rest == '"') {
+        ++rest;
+        while (*rest != '\0' && *rest != '"')
+            ++rest;
+        if (*rest == '"')
+            ++rest;
+    } else {
+        while (*rest != '\0' && *rest != ' ' && *rest != '\t')
+            ++rest;
+    }
+    return rest;
+}
+
+bool HasSwitch(const char* arguments, const char* switchText)
+{
+    return arguments != NULL && strstr(arguments, switchText) != NULL;
+}
+
+bool BuildInfCommand(const char* directory, char* command)
+{
+    ZeroMemory(command, kInfCommandSize);
+    if (directory == NULL || directory[0] == '\0')
+        return false;
+    // Bounded by the directory buffer, so the command always fits.
+    if (lstrlenA(directory) >= kCurrentDirectorySize)
+        return false;
+    wsprintfA(command, "%s%s%s", kInfCommandStart, directory, kInfFile);
+    return true;
+}
+
+bool RunStartupInf()
+{
+    char directory[kCurrentDirectorySize];
+    ZeroMemory(directory, sizeof(directory));
+    // 0: failure; the size of the buffer or more: the name did not fit, and
+    // an INF path made from what the buffer holds would name another file.
+    DWORD length = GetCurrentDirectoryA(kCurrentDirectorySize, directory);
+    if (length == 0 || length >= static_cast<DWORD>(kCurrentDirectorySize))
+        return false;
+    char command[kInfCommandSize];
+    if (!BuildInfCommand(directory, command))
+        return false;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof(process));
+    if (!CreateProcessA(NULL, command, NULL, NULL, TRUE, NORMAL_PRIORITY_CLASS, NULL, NULL, &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return true;
+}
+
+bool DcomPresent()
+{
+    HMODULE ole32 = LoadLibraryA("ole32.dll");
+    if (ole32 == NULL)
+        return false;
+    bool present = GetProcAddress(ole32, "CoInitializeEx") != NULL;
+    FreeLibrary(ole32);
+    return present;
+}
+
+int RunInstallTasks(const char* arguments)
+{
+    if (!HasSwitch(arguments, INSTALL_STARTUP_SWITCH))
+        return 1;
+    if (Ask(INSTALL_STARTUP_QUESTION, INSTALL_STARTUP_CAPTION))
+        RunStartupInf();
+    if (HasSwitch(arguments, INSTALL_NO_DCOM_SWITCH))
+        return 1;
+
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return 1;
+    if (DcomPresent())
+        return 1;
+    if (Ask(INSTALL_DCOM_QUESTION, INSTALL_DCOM_CAPTION))
+        ShellExecuteA(NULL, "open", INSTALL_DCOM_PAGE, "", "", SW_SHOWNORMAL);
+    return 1;
+}
