@@ -137,7 +137,12 @@ int Wizard(const char* caption, DWORD timeout)
         // The last page offers Finish (its own button, 0x3025) instead of Next (0x3024).
         HWND finish = GetDlgItem(sheet, 0x3025);
         bool last = finish != NULL && IsWindowVisible(finish) && IsWindowEnabled(finish);
-        SendMessageA(sheet, PSM_PRESSBUTTON, last ? PSBTN_FINISH : PSBTN_NEXT, 0);
+        // Finish as a click does: Wine's PSM_PRESSBUTTON(PSBTN_FINISH) leaves
+        // a wizard open.
+        if (last)
+            PostMessageA(sheet, WM_COMMAND, MAKEWPARAM(0x3025, BN_CLICKED), reinterpret_cast<LPARAM>(finish));
+        else
+            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
         ++pages;
         if (last)
             break;
@@ -154,7 +159,8 @@ int Wizard(const char* caption, DWORD timeout)
     while (IsWindow(sheet) && GetTickCount() - pressed < 10000) {
         Sleep(1000);
         if (IsWindow(sheet))
-            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+            PostMessageA(sheet, WM_COMMAND, MAKEWPARAM(0x3025, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(sheet, 0x3025)));
     }
     printf("setup_driver: pressed %d buttons of the wizard\n", pages);
     return IsWindow(sheet) ? 1 : 0;
