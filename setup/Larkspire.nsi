@@ -131,12 +131,8 @@ FunctionEnd
   !endif
 !macroend
 
-; The folder the command line asked for (/D=): a silent setup takes no other.
-Var Chosen
-
 Function .onInit
   !insertmacro VIEWS
-  StrCpy $Chosen $INSTDIR
 FunctionEnd
 
 Function un.onInit
@@ -176,14 +172,6 @@ Section "Larkspire"
     SetErrorLevel ${EXIT_AGENT}
     Abort
 
-  ; A silent setup asked for a folder that cannot be used gets the default
-  ; one in its place: that is a failure, not another place to install to.
-  IfSilent 0 chosen
-  StrCmp $INSTDIR $Chosen chosen
-    DetailPrint "The folder $Chosen cannot be used."
-    SetErrorLevel ${EXIT_FOLDER}
-    Abort
-chosen:
   ClearErrors
   CreateDirectory "$INSTDIR"
   IfFileExists "$INSTDIR\*.*" +5

@@ -6,7 +6,9 @@ a section of its own, sorted, so that two snapshots compare with diff.
 Left out, being Wine's own and rewritten by Wine whenever it likes: the
 hardware and services tree (HKLM\\System), the network cards list, Wine's own
 settings (HKCU\\Software\\Wine), the users' hives under HKEY_USERS (the
-same keys as HKEY_CURRENT_USER, shown again) and the temporary folders' contents."""
+same keys as HKEY_CURRENT_USER, shown again), the temporary folders' contents
+and WinINet's cache, history and cookie containers with their registry keys,
+which Wine makes on the first use of the URL cache."""
 import os
 import re
 import sys
@@ -14,20 +16,22 @@ import sys
 VOLATILE = re.compile(r'^\[HKEY_LOCAL_MACHINE\\System\\'
                       r'|\\Windows NT\\CurrentVersion\\NetworkCards(\\|\])'
                       r'|^\[HKEY_CURRENT_USER\\Software\\Wine(\\|\])'
-                      r'|^\[HKEY_USERS\\S-', re.I)
+                      r'|^\[HKEY_USERS\\S-'
+                      r'|\\CurrentVersion\\Internet Settings\\(Cache|Url History)(\\|\])', re.I)
 
 
 def sections(path):
     with open(path, 'rb') as f:
         data = f.read()
     text = data.decode('utf-16' if data[:2] in (b'\xff\xfe', b'\xfe\xff') else 'utf-8')
-    current = None
+    found, current = [], None
     for line in text.splitlines():
         if line.startswith('[') and line.endswith(']'):
             current = [line]
-            yield current
+            found.append(current)
         elif current is not None and line:
             current.append(line)
+    return found
 
 
 def main():
@@ -35,7 +39,9 @@ def main():
     lines = []
     for root, dirs, files in os.walk(drive):
         rel = os.path.relpath(root, drive)
-        if re.match(r'(users/[^/]+/Temp|windows/temp)(/|$)', rel, re.I):
+        if re.match(r'(users/[^/]+/Temp|windows/temp'
+                    r'|users/[^/]+/AppData/Local/Microsoft/Windows/(History|INetCache|INetCookies))(/|$)',
+                    rel, re.I):
             dirs[:] = []
             continue
         for name in sorted(dirs + files):
