@@ -1,16 +1,19 @@
 #!/bin/sh
-# Installs Larkspire into a Wine prefix of its own (build/run/prefix) the way
-# an installation does, and starts the Agent on a Wine desktop window of its
+# Installs Larkspire into a Wine prefix of its own (build/run/prefix) with its
+# setup program, silently, and starts the Agent on a Wine desktop window of its
 # own, where it performs its start-up run and stays in the notification area
 # until you choose "Exit" from its menu. "Configure Agent..." there opens the
 # settings applet.
 #
 #   scripts/run.sh [--background] [--arch i686|x86_64] [--root FOLDER]
+#   scripts/run.sh --setup [--arch i686|x86_64] [--root FOLDER]
 #   scripts/run.sh --stop [--root FOLDER]
 #
 #   --background  start the Agent and return; FOLDER/env then holds the
 #                 environment of the run (DISPLAY, WINEPREFIX, ...) and
 #                 --stop ends it
+#   --setup       run the setup program interactively on the Wine desktop
+#                 instead (its questions and the introduction wizard included)
 #   --stop        end a run started with --background
 #   --arch        the build to run (default i686 where 32-bit Wine runs, else x86_64)
 #   --root        where the prefix and the run's home folder live (default build/run)
@@ -28,9 +31,10 @@ while [ $# -gt 0 ]; do
     case $1 in
     --background) mode=background ;;
     --stop) mode=stop ;;
+    --setup) mode=setup ;;
     --arch) arch=$2; shift ;;
     --root) root=$2; shift ;;
-    *) echo "usage: $0 [--background | --stop] [--arch i686|x86_64] [--root folder]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--background | --setup | --stop] [--arch i686|x86_64] [--root folder]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -95,7 +99,7 @@ export XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_CACHE_HOME='$XDG_CACHE_HOME' WINED
 export WINEDLLOVERRIDES='$WINEDLLOVERRIDES' WINE='$wine' LARKSPIRE_DESKTOP='${desktop%%,*}'
 EOF
 [ "$arch" = x86_64 ] && echo "export WINELOADER='$wine'" >>"$root/env"
-if [ "$mode" = foreground ]; then
+if [ "$mode" = foreground ] || [ "$mode" = setup ]; then
     trap stop_run EXIT
     trap 'exit 130' INT TERM
 fi
@@ -112,17 +116,22 @@ if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/sse
 fi
 wine() { "$wine" "$@" </dev/null >/dev/null 2>&1; }
 
-# Install: copy the deliverables, register the component server, enter the
-# settings applet under App Paths (where the Agent's "Configure Agent..."
-# finds it; the applet renews the entry at every start), and enable every
-# component for the user with the options on, as the introduction wizard's
-# Finish does.
-install="$WINEPREFIX/drive_c/Program Files/Larkspire"
-mkdir -p "$install"
-cp "build/$arch/bin/"*.dll "build/$arch/bin/"*.exe "$install/"
-wine regsvr32 /s 'C:\Program Files\Larkspire\LSCleaners.dll'
-wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\LS5Panel.exe' /ve \
-    /d 'C:\Program Files\Larkspire\LS5Panel.exe' /f
+# Install with the setup program, silently, as an administrator would; then
+# enable every component for the user with the options on, as the
+# introduction wizard's Finish does.
+case $arch in i686) package=Larkspire-Setup.exe ;; *) package=Larkspire-Setup-x64.exe ;; esac
+package="Z:$(printf '%s' "$repo/build/$arch/package/$package" | tr / '\\')"
+if [ "$mode" = setup ]; then
+    # The whole interactive setup on the Wine desktop: its folder page, the
+    # Startup question, the introduction wizard and the offer to start the Agent.
+    echo "run: starting the setup program on the Wine desktop; the run ends when the desktop closes"
+    "$wine" explorer "/desktop=$desktop" "$package" </dev/null >/dev/null 2>&1 || true
+    exit 0
+fi
+if ! "$wine" "$package" /S </dev/null >/dev/null 2>&1; then
+    echo "run: the setup program failed" >&2
+    exit 1
+fi
 wine reg add 'HKCU\Software\Quenlow\Larkspire' /v Recycle /t REG_DWORD /d 1 /f
 wine reg add 'HKCU\Software\Quenlow\Larkspire' /v RemoveFolders /t REG_DWORD /d 1 /f
 for component in 'Windows Temporary Files' 'Other Folders' 'Netscape Browser' 'Internet Explorer Browser'; do

@@ -2,8 +2,8 @@
 # Installs what building and testing Larkspire needs on a Debian machine:
 # the MinGW-w64 cross compilers, Wine (32-bit where the kernel can run it),
 # Xvfb, Wine's own fonts (so that dialogs get its MS Sans Serif), GoogleTest's
-# sources and CMake. Safe to run again: it installs only
-# what is missing.
+# sources, CMake and NSIS (makensis, which builds the setup program). Safe to
+# run again: it installs only what is missing.
 set -eu
 
 SUDO=
@@ -12,7 +12,7 @@ SUDO=
 need=
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 for p in cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 \
-         xvfb xauth x11-apps imagemagick googletest python3 psmisc fonts-wine; do
+         xvfb xauth x11-apps imagemagick googletest python3 psmisc fonts-wine nsis; do
     have "$p" || need="$need $p"
 done
 [ -z "$need" ] && exit 0
