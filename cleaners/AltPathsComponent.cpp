@@ -35,6 +35,7 @@ public:
         char* name = static_cast<char*>(LocalAlloc(LMEM_FIXED, nameCapacity));
         if (name == NULL)
             return S_OK;
+        CleaningRun run(recycle, removeFolders);
         for (DWORD index = 0; index < count; ++index) {
             ZeroMemory(name, nameCapacity);
             if (folders.EnumValue(name, nameCapacity, index) != ERROR_SUCCESS)
@@ -42,7 +43,7 @@ public:
             char path[MAX_PATH + 1];
             ZeroMemory(path, sizeof(path));
             if (folders.QueryValue(name, reinterpret_cast<BYTE*>(path), MAX_PATH) == ERROR_SUCCESS)
-                RemoveTree(path, recycle, removeFolders);
+                run.Remove(path);
         }
         LocalFree(name);
         return S_OK;

@@ -1,21 +1,21 @@
 #include "BrowserItems.h"
 
 #include "RegistryKey.h"
-#include "TreeWalk.h"
 
 void RunBrowserItems(const char* settingsPath, const BrowserItem* items, int count,
                      BOOL recycle, BOOL removeFolders)
 {
     RegistryKey settings(HKEY_CURRENT_USER, settingsPath);
+    CleaningRun run(recycle, removeFolders);
     for (int i = 0; i < count; ++i) {
         DWORD on = 1; // a fresh installation removes everything
         settings.QueryDword(items[i].switchName, &on);
         if (on != 0)
-            items[i].action(items[i], recycle, removeFolders);
+            items[i].action(items[i], run);
     }
 }
 
-void RemoveStoredPath(const BrowserItem& item, BOOL recycle, BOOL removeFolders)
+void RemoveStoredPath(const BrowserItem& item, CleaningRun& run)
 {
     RegistryKey key(item.root, item.keyPath);
     char path[MAX_PATH + 1];
@@ -25,10 +25,10 @@ void RemoveStoredPath(const BrowserItem& item, BOOL recycle, BOOL removeFolders)
     // The path is used as stored; RemoveTree refuses relative paths, roots
     // and system folders, so a stray setting cannot empty them.
     if (path[0] != '\0')
-        RemoveTree(path, recycle, removeFolders);
+        run.Remove(path);
 }
 
-void ClearKeyValues(const BrowserItem& item, BOOL, BOOL)
+void ClearKeyValues(const BrowserItem& item, CleaningRun&)
 {
     RegistryKey key(item.root, item.keyPath);
     key.DeleteAllValues();

@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include "TreeWalk.h"
+
 struct BrowserItem;
 
-// Removes one item. `recycle` and `removeFolders` are the caller's options.
-typedef void (*BrowserItemAction)(const BrowserItem& item, BOOL recycle, BOOL removeFolders);
+// Removes one item, with the removals of the caller's cleaning.
+typedef void (*BrowserItemAction)(const BrowserItem& item, CleaningRun& run);
 
 struct BrowserItem {
     const char* switchName;   // DWORD of the component's key; 0 is off, else on
@@ -26,11 +28,11 @@ void RunBrowserItems(const char* settingsPath, const BrowserItem* items, int cou
 
 // Action: RemoveTree on the path stored in value `detail` of the item's key
 // (created when missing). An empty or unreadable value removes nothing.
-void RemoveStoredPath(const BrowserItem& item, BOOL recycle, BOOL removeFolders);
+void RemoveStoredPath(const BrowserItem& item, CleaningRun& run);
 
 // Action: deletes every value of the item's key (created when missing); the
 // key itself stays.
-void ClearKeyValues(const BrowserItem& item, BOOL recycle, BOOL removeFolders);
+void ClearKeyValues(const BrowserItem& item, CleaningRun& run);
 
 // Joins `folder` and `suffix` (which starts with a backslash) into `out` of
 // `capacity` bytes, without doubling the backslash. False, with `out` empty,

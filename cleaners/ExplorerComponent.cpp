@@ -14,7 +14,7 @@ namespace {
 #define IE_SETTINGS "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"
 
 // Action: purges the URL-cache entries that the search pattern `detail` finds.
-void PurgeCacheItem(const BrowserItem& item, BOOL, BOOL)
+void PurgeCacheItem(const BrowserItem& item, CleaningRun&)
 {
     PurgeUrlCache(item.detail);
 }

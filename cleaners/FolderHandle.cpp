@@ -1,6 +1,7 @@
 // Relative opens and deletes through the native file functions of Windows NT
 // (NtCreateFile with a root directory, and the delete disposition), bound at
-// run time from ntdll: Windows 95 and 98 have no such functions.
+// run time from ntdll (see WalkPlatform): Windows 95 and 98 have no such
+// functions.
 #include "FolderHandle.h"
 
 #include <winternl.h>
@@ -13,10 +14,6 @@ static_assert(sizeof(IO_STATUS_BLOCK) == 2 * sizeof(void*), "IO_STATUS_BLOCK lay
 static_assert(sizeof(UNICODE_STRING) == 2 * sizeof(void*), "UNICODE_STRING layout");
 static_assert(sizeof(OBJECT_ATTRIBUTES) == (sizeof(void*) == 4 ? 24 : 48), "OBJECT_ATTRIBUTES layout");
 
-typedef LONG(NTAPI* NtCreateFileCall)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
-                                       PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
-typedef LONG(NTAPI* NtSetInformationFileCall)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
-
 // Native constants (winternl.h does not carry all of them on every compiler).
 const ULONG kFileOpen = 1;
 const ULONG kFileDirectoryFile = 0x00000001;
@@ -24,7 +21,6 @@ const ULONG kFileSynchronousIoNonAlert = 0x00000020;
 const ULONG kFileNonDirectoryFile = 0x00000040;
 const ULONG kFileDeleteOnClose = 0x00001000;
 const ULONG kFileOpenForBackupIntent = 0x00004000;
-const ULONG kFileOpenReparsePoint = 0x00200000;
 const ULONG kFileDispositionInformation = 13;
 const ULONG kObjCaseInsensitive = 0x00000040;
 
@@ -32,63 +28,10 @@ struct DispositionInformation {
     BOOLEAN deleteFile;
 };
 
-typedef DWORD(WINAPI* GetFinalPathCall)(HANDLE, LPWSTR, DWORD, DWORD);
-
-// The calls these functions make, looked up once per process.
-struct Bindings {
-    NtCreateFileCall createFile;           // NULL on Windows 95 and 98
-    NtSetInformationFileCall setInformation;
-    ULONG reparseOption;                   // open a link as itself: Windows 2000 and later
-    GetFinalPathCall finalPath;            // where an open file lies; NULL when not asked
-};
-
-Bindings LookUp()
-{
-    Bindings bindings;
-    ZeroMemory(&bindings, sizeof(bindings));
-    DWORD version = GetVersion();
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if ((version & 0x80000000u) != 0 || ntdll == NULL)
-        return bindings; // Windows 95 and 98
-    bindings.createFile = reinterpret_cast<NtCreateFileCall>(GetProcAddress(ntdll, "NtCreateFile"));
-    bindings.setInformation =
-        reinterpret_cast<NtSetInformationFileCall>(GetProcAddress(ntdll, "NtSetInformationFile"));
-    if (bindings.createFile == NULL || bindings.setInformation == NULL) {
-        bindings.createFile = NULL;
-        return bindings;
-    }
-    bindings.reparseOption = LOBYTE(LOWORD(version)) >= 5 ? kFileOpenReparsePoint : 0;
-    // Windows lists a link to a file as a reparse point and opens it as
-    // itself, so a file opened here is the one in the folder. Wine shows a
-    // Unix link to a file as a plain file, opens what it points at, and
-    // deletes that: there, where each file lies has to be asked.
-    if (GetProcAddress(ntdll, "wine_get_version") != NULL)
-        bindings.finalPath = reinterpret_cast<GetFinalPathCall>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW"));
-    return bindings;
-}
-
-// The bindings, looked up by the first caller while any others wait.
-const Bindings& Bound()
-{
-    static Bindings bindings;   // zero until published
-    static volatile LONG state; // 0 not looked up, 1 being looked up, 2 ready
-    if (InterlockedCompareExchange(&state, 2, 2) != 2) {
-        if (InterlockedCompareExchange(&state, 1, 0) == 0) {
-            bindings = LookUp();
-            InterlockedExchange(&state, 2);
-        } else {
-            while (InterlockedCompareExchange(&state, 2, 2) != 2)
-                Sleep(0);
-        }
-    }
-    return bindings;
-}
-
 // Opens `name` relative to `parent` with `access`, sharing `share`.
 HANDLE OpenRelative(HANDLE parent, const char* name, ACCESS_MASK access, ULONG share, ULONG options)
 {
-    const Bindings& calls = Bound();
+    const WalkPlatform& calls = Platform();
     if (parent == INVALID_HANDLE_VALUE || parent == NULL || calls.createFile == NULL)
         return INVALID_HANDLE_VALUE;
     WCHAR wide[MAX_PATH + 1];
@@ -117,7 +60,7 @@ HANDLE OpenRelative(HANDLE parent, const char* name, ACCESS_MASK access, ULONG s
 
 bool RelativeOperationsAvailable()
 {
-    return Bound().createFile != NULL;
+    return Platform().createFile != NULL;
 }
 
 HANDLE OpenChildFolder(HANDLE parent, const char* name)
@@ -133,7 +76,7 @@ namespace {
 // when it cannot be (a read-only file, a folder that is not empty).
 bool DeleteOnClose(HANDLE entry)
 {
-    const Bindings& calls = Bound();
+    const WalkPlatform& calls = Platform();
     if (calls.setInformation == NULL)
         return false;
     DispositionInformation disposition = {TRUE};
@@ -163,7 +106,7 @@ bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& ex
 
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
 {
-    GetFinalPathCall getFinalPath = Bound().finalPath;
+    GetFinalPathCall getFinalPath = Platform().filesHideLinks ? Platform().finalPath : NULL;
     resolved->checkable = getFinalPath != NULL;
     resolved->known = false;
     resolved->path[0] = L'\0';

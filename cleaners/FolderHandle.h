@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "PathSafety.h"
+#include "WalkPlatform.h"
 
 // True when the system opens and deletes entries relative to a folder handle.
 bool RelativeOperationsAvailable();

@@ -7,7 +7,6 @@
 #include "BrowserPages.h"
 #include "ComponentBase.h"
 #include "RegistryKey.h"
-#include "TreeWalk.h"
 #include "resource.h"
 
 namespace {
@@ -23,7 +22,7 @@ const int kKeyPathBuffer = 255;
 // current user, profile key or folder, nothing is removed, nor when a path
 // would not fit its buffer; the profile folder itself is never handed to
 // RemoveTree.
-void RemoveProfileItem(const BrowserItem& item, BOOL recycle, BOOL removeFolders)
+void RemoveProfileItem(const BrowserItem& item, CleaningRun& run)
 {
     RegistryKey key(HKEY_LOCAL_MACHINE, NAVIGATOR_USERS);
     char name[kKeyPathBuffer + 1];
@@ -51,7 +50,7 @@ void RemoveProfileItem(const BrowserItem& item, BOOL recycle, BOOL removeFolders
         return;
     char target[MAX_PATH + 1];
     if (JoinPath(target, MAX_PATH, folder, item.detail))
-        RemoveTree(target, recycle, removeFolders);
+        run.Remove(target);
 }
 
 // Run in this order, each when its switch is on.

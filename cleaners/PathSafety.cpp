@@ -1,9 +1,11 @@
-// Which paths the folder walkers may touch: absolute paths only, never through
-// a link, and never a folder that holds the system or the user's own files or
-// a folder above one, however it is spelled.
+// Which paths the folder walkers may touch: absolute paths only, and never a
+// folder that holds the system or the user's own files, a folder above one,
+// or a folder inside a system folder, however it is spelled or reached.
 #include "PathSafety.h"
 
-#include <shlobj.h>
+#include <new>
+
+#include "WalkPlatform.h"
 
 namespace {
 
@@ -153,43 +155,6 @@ bool SameIdentity(const FolderIdentity& a, const FolderIdentity& b)
     return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
 }
 
-// Opens a folder following links: the protected folders' real ancestors are
-// what a walk must not reach.
-HANDLE OpenFolderFollowingLinks(const char* folder)
-{
-    return CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-}
-
-// The folder's path with every link resolved, where the system can tell it
-// (Windows Vista and later): "\\?\C:\..." or "\\?\UNC\server\share\..." made
-// into a plain path. False when it cannot.
-bool FinalPathOf(HANDLE folder, char* out)
-{
-    typedef DWORD(WINAPI * GetFinalPath)(HANDLE, LPSTR, DWORD, DWORD);
-    GetFinalPath getFinalPath = reinterpret_cast<GetFinalPath>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA"));
-    if (getFinalPath == NULL)
-        return false;
-    char raw[MAX_PATH + 8];
-    DWORD length = getFinalPath(folder, raw, sizeof(raw), 0);
-    if (length == 0 || length >= sizeof(raw))
-        return false;
-    const char* path = raw;
-    if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, raw, 8, "\\\\?\\UNC\\", 8) ==
-        CSTR_EQUAL) {
-        out[0] = '\\';
-        lstrcpynA(out + 1, raw + 7, MAX_PATH);
-        return true;
-    }
-    if (raw[0] == '\\' && raw[1] == '\\' && raw[2] == '?' && raw[3] == '\\')
-        path = raw + 4;
-    if (lstrlenA(path) > MAX_PATH)
-        return false;
-    lstrcpynA(out, path, MAX_PATH + 1);
-    return RootLength(out) != 0;
-}
-
 } // namespace
 
 bool CanonicalAbsolutePath(const char* path, char* full)
@@ -215,32 +180,6 @@ bool CanonicalAbsolutePath(const char* path, char* full)
         return false;
     }
     return true;
-}
-
-bool PassesThroughLink(const char* full)
-{
-    int root = RootLength(full);
-    if (root == 0)
-        return true;
-    char prefix[MAX_PATH + 1];
-    for (int i = root;; ++i) {
-        if (full[i] != '\\' && full[i] != '\0')
-            continue;
-        if (i > root && full[i - 1] != '\\') {
-            CopyMemory(prefix, full, i);
-            prefix[i] = '\0';
-            DWORD attributes = GetFileAttributesA(prefix);
-            if (attributes == INVALID_FILE_ATTRIBUTES) {
-                DWORD error = GetLastError();
-                // Nothing below a missing folder exists either.
-                return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
-            }
-            if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
-                return true;
-        }
-        if (full[i] == '\0')
-            return false;
-    }
 }
 
 const char* SafeEntryName(const WIN32_FIND_DATAA& entry)
@@ -274,34 +213,163 @@ const char* SafeEntryName(const WIN32_FIND_DATAA& entry)
     return NULL;
 }
 
-bool SystemOpensFolders()
-{
-    return (GetVersion() & 0x80000000u) == 0;
-}
-
 namespace {
 
-HANDLE OpenFolderSharing(const char* folder, DWORD share)
+HANDLE OpenFolderSharing(const char* folder, DWORD share, bool asItself)
 {
     // Links exist from Windows 2000 on, which also knows how to open one as
     // itself; older systems are given no flag they might refuse.
-    DWORD version = GetVersion();
-    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
-    if ((version & 0x80000000u) == 0 && LOBYTE(LOWORD(version)) >= 5)
-        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (asItself ? Platform().reparseFlag : 0);
     return CreateFileA(folder, 0, share, NULL, OPEN_EXISTING, flags, NULL);
+}
+
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Wide-string helpers of our own: Windows 95 exports the W string functions
+// only as stubs, and nothing may import them.
+int WideLength(const WCHAR* text)
+{
+    int length = 0;
+    while (text[length] != L'\0')
+        ++length;
+    return length;
+}
+
+// Copies `from` after `length` characters of `to` (of `capacity`); false when it does not fit.
+bool WideAppend(WCHAR* to, int length, int capacity, const WCHAR* from)
+{
+    int fromLength = WideLength(from);
+    if (length + fromLength + 1 > capacity)
+        return false;
+    CopyMemory(to + length, from, (fromLength + 1) * sizeof(WCHAR));
+    return true;
+}
+
+// A wide path from the system ("\\?\C:\...", "\\?\UNC\server\share\...",
+// "C:\...") as a plain ANSI path; false when the code page cannot spell it or
+// it does not fit.
+bool PlainPathFromWide(const WCHAR* wide, char* out)
+{
+    WCHAR unc[MAX_PATH + 16];
+    const WCHAR* path = wide;
+    if (wide[0] == L'\\' && wide[1] == L'\\' && wide[2] == L'?' && wide[3] == L'\\') {
+        path = wide + 4;
+        if ((path[0] == L'U' || path[0] == L'u') && (path[1] == L'N' || path[1] == L'n') &&
+            (path[2] == L'C' || path[2] == L'c') && path[3] == L'\\') {
+            unc[0] = L'\\';
+            if (!WideAppend(unc, 1, MAX_PATH + 16, path + 4))
+                return false;
+            path = unc;
+        }
+    }
+    BOOL lossy = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, 0, path, -1, out, MAX_PATH + 1, NULL, &lossy);
+    if (length == 0 || lossy) {
+        out[0] = '\0';
+        return false;
+    }
+    return RootLength(out) != 0;
+}
+
+bool FinalPath(HANDLE folder, char* out)
+{
+    GetFinalPathCall finalPath = Platform().finalPath;
+    if (finalPath == NULL)
+        return false;
+    WCHAR raw[MAX_PATH + 16];
+    DWORD capacity = sizeof(raw) / sizeof(raw[0]);
+    DWORD length = finalPath(folder, raw, capacity, 0);
+    return length != 0 && length < capacity && PlainPathFromWide(raw, out);
+}
+
+// The name of an open file on its volume ("\WINDOWS\system32"), as the
+// native file-name query gives it (every Windows NT).
+bool VolumeName(HANDLE file, WCHAR* out, int capacity)
+{
+    NtQueryInformationFileCall query = Platform().queryInformation;
+    if (query == NULL || file == INVALID_HANDLE_VALUE)
+        return false;
+    struct {
+        ULONG length;
+        WCHAR name[MAX_PATH + 16];
+    } information;
+    const ULONG kFileNameInformation = 9;
+    IO_STATUS_BLOCK status;
+    if (query(file, &status, &information, sizeof(information), kFileNameInformation) < 0)
+        return false;
+    int length = static_cast<int>(information.length / sizeof(WCHAR));
+    if (length <= 0 || length >= capacity || information.name[0] != L'\\')
+        return false;
+    CopyMemory(out, information.name, length * sizeof(WCHAR));
+    out[length] = L'\0';
+    return true;
+}
+
+// Where an open folder lies, made from its name on its volume and the drive
+// letter of that volume (before Vista, which tells no final path). A SUBST
+// drive shares its volume's serial number but names another folder at its
+// root: only a root that is the volume's own is taken.
+bool VolumePhysicalPath(HANDLE folder, char* out)
+{
+    WCHAR name[MAX_PATH + 16];
+    FolderIdentity identity;
+    if (!VolumeName(folder, name, MAX_PATH + 16) || !FolderIdentityOf(folder, &identity, NULL))
+        return false;
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD drives = GetLogicalDrives();
+    bool found = false;
+    for (int drive = 2; drive < 26 && !found; ++drive) {
+        char root[4] = {static_cast<char>('A' + drive), ':', '\\', '\0'};
+        UINT type = (drives & (1u << drive)) != 0 ? GetDriveTypeA(root) : DRIVE_NO_ROOT_DIR;
+        if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE && type != DRIVE_RAMDISK && type != DRIVE_CDROM)
+            continue;
+        DWORD serial = 0;
+        if (!GetVolumeInformationA(root, NULL, 0, &serial, NULL, NULL, NULL, 0) || serial != identity.volume)
+            continue;
+        HANDLE rootFolder = ProbeFolderThroughLinks(root);
+        WCHAR rootName[4];
+        bool volumeRoot = VolumeName(rootFolder, rootName, 4) && rootName[1] == L'\0';
+        if (rootFolder != INVALID_HANDLE_VALUE)
+            CloseHandle(rootFolder);
+        if (!volumeRoot)
+            continue;
+        WCHAR wide[MAX_PATH + 20] = {static_cast<WCHAR>(root[0]), L':'};
+        found = WideAppend(wide, 2, MAX_PATH + 20, name) && PlainPathFromWide(wide, out);
+    }
+    SetErrorMode(oldMode);
+    return found;
+}
+
+// True when the open folder is the root of its volume, however it was reached.
+bool IsVolumeRoot(HANDLE folder)
+{
+    WCHAR name[4];
+    if (VolumeName(folder, name, 4))
+        return name[1] == L'\0';
+    char physical[MAX_PATH + 1];
+    return FinalPath(folder, physical) && TrimmedLength(physical) <= RootLength(physical);
 }
 
 } // namespace
 
 HANDLE OpenFolder(const char* folder)
 {
-    return OpenFolderSharing(folder, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    return OpenFolderSharing(folder, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
 }
 
 HANDLE ProbeFolder(const char* folder)
 {
-    return OpenFolderSharing(folder, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    return OpenFolderSharing(folder, kShareAll, true);
+}
+
+HANDLE OpenFolderThroughLinks(const char* folder)
+{
+    return OpenFolderSharing(folder, FILE_SHARE_READ | FILE_SHARE_WRITE, false);
+}
+
+HANDLE ProbeFolderThroughLinks(const char* folder)
+{
+    return OpenFolderSharing(folder, kShareAll, false);
 }
 
 bool FolderIdentityOf(HANDLE folder, FolderIdentity* identity, DWORD* attributes)
@@ -317,79 +385,194 @@ bool FolderIdentityOf(HANDLE folder, FolderIdentity* identity, DWORD* attributes
     return true;
 }
 
-ProtectedFolders::ProtectedFolders()
-    : nameCount_(0), identityCount_(0), opensFolders_(SystemOpensFolders())
+bool PhysicalPathOf(HANDLE folder, char* out)
 {
-    char value[MAX_PATH + 1];
-    if (GetWindowsDirectoryA(value, MAX_PATH) != 0)
-        Add(value);
-    if (GetSystemDirectoryA(value, MAX_PATH) != 0)
-        Add(value);
-    typedef UINT(WINAPI * GetWow64Dir)(LPSTR, UINT);
-    GetWow64Dir getWow64Dir = reinterpret_cast<GetWow64Dir>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA"));
-    if (getWow64Dir != NULL && getWow64Dir(value, MAX_PATH) != 0)
-        Add(value);
-    AddShellFolder(CSIDL_PROFILE);
-    AddShellFolder(CSIDL_PROGRAM_FILES);
-    AddShellFolder(CSIDL_PROGRAM_FILESX86);
-    AddEnvironment("USERPROFILE");
-    AddEnvironment("ProgramFiles");
-    AddEnvironment("ProgramFiles(x86)");
-    AddEnvironment("ProgramW6432");
-    AddRegistry("ProgramFilesDir");
-    AddRegistry("ProgramFilesDir (x86)");
+    out[0] = '\0';
+    if (folder == INVALID_HANDLE_VALUE)
+        return false;
+    return FinalPath(folder, out) || VolumePhysicalPath(folder, out);
 }
 
-void ProtectedFolders::Add(const char* location)
+// --- ProtectedFolders --------------------------------------------------------
+
+namespace {
+
+// The number of folders below the root in `path`: 0 for "C:\", 2 for
+// "C:\WINDOWS\SYSTEM".
+int Depth(const char* path)
+{
+    int root = RootLength(path);
+    int length = TrimmedLength(path);
+    if (root == 0 || length <= root)
+        return 0;
+    int depth = 1;
+    for (int i = root; i < length; ++i)
+        if (path[i] == '\\')
+            ++depth;
+    return depth;
+}
+
+} // namespace
+
+
+bool ProtectedFolders::IdentitySet::Add(const FolderIdentity& identity)
+{
+    if (Contains(identity))
+        return true;
+    if (count_ == capacity_) {
+        int capacity = capacity_ == 0 ? 64 : capacity_ * 2;
+        FolderIdentity* items = new (std::nothrow) FolderIdentity[capacity];
+        if (items == NULL)
+            return false;
+        if (count_ != 0)
+            CopyMemory(items, items_, count_ * sizeof(FolderIdentity));
+        delete[] items_;
+        items_ = items;
+        capacity_ = capacity;
+    }
+    items_[count_++] = identity;
+    return true;
+}
+
+bool ProtectedFolders::IdentitySet::Contains(const FolderIdentity& identity) const
+{
+    for (int i = 0; i < count_; ++i)
+        if (SameIdentity(items_[i], identity))
+            return true;
+    return false;
+}
+
+ProtectedFolders::ProtectedFolders()
+    : wholeDepths_(0), wholeDeep_(false), opensFolders_(Platform().OpensFolders()), incomplete_(false)
+{
+    LocationList locations;
+    GatherSystemLocations(locations);
+    Build(locations);
+}
+
+ProtectedFolders::ProtectedFolders(const LocationList& locations)
+    : wholeDepths_(0), wholeDeep_(false), opensFolders_(Platform().OpensFolders()), incomplete_(false)
+{
+    Build(locations);
+}
+
+ProtectedFolders::~ProtectedFolders()
+{
+}
+
+void ProtectedFolders::Build(const LocationList& locations)
+{
+    // Drive letters that stand for no disk are not asked about.
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    for (int i = 0; i < locations.Count(); ++i)
+        AddLocation(locations.At(i).kind, locations.At(i).path, 0);
+    SetErrorMode(oldMode);
+    if (locations.Incomplete() || names_.Incomplete() || chained_.Incomplete())
+        incomplete_ = true;
+}
+
+void ProtectedFolders::AddLocation(ProtectionKind kind, const char* path, int depth)
 {
     char full[MAX_PATH + 1];
-    if (!CanonicalAbsolutePath(location, full))
+    if (!CanonicalAbsolutePath(path, full))
         return;
-    char longForm[MAX_PATH + 1];
-    LongForm(full, longForm);
-    const char* forms[] = {full, longForm};
-    for (const char* form : forms) {
-        bool known = false;
-        for (int i = 0; i < nameCount_ && !known; ++i)
-            known = CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, form, -1, names_[i], -1) ==
-                    CSTR_EQUAL;
-        if (!known && nameCount_ < kMaxNames)
-            lstrcpynA(names_[nameCount_++], form, MAX_PATH + 1);
+    AddName(kind == kProtectWhole ? kProtectWhole : kProtectAtOrAbove, full);
+    if (kind == kProtectProfiles && depth == 0) {
+        // Each profile in the folder is protected as the folder is; so is
+        // whatever else is kept there, where a profile may be made.
+        char folder[MAX_PATH + 1];
+        BarePath(full, folder);
+        int length = lstrlenA(folder);
+        if (folder[length - 1] != '\\')
+            folder[length++] = '\\';
+        folder[length] = '\0';
+        char pattern[MAX_PATH + 4];
+        lstrcpyA(pattern, folder);
+        lstrcatA(pattern, "*.*");
+        WIN32_FIND_DATAA entry;
+        HANDLE find = length + 3 <= MAX_PATH ? FindFirstFileA(pattern, &entry) : INVALID_HANDLE_VALUE;
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const char* name = SafeEntryName(entry);
+                if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || name == NULL ||
+                    length + lstrlenA(name) > MAX_PATH)
+                    continue;
+                char child[MAX_PATH + 1];
+                lstrcpyA(child, folder);
+                lstrcatA(child, name);
+                AddLocation(kProtectAtOrAbove, child, depth + 1);
+            } while (FindNextFileA(find, &entry));
+            FindClose(find);
+        }
     }
     if (!opensFolders_)
         return;
-    AddIdentitiesOfChain(full);
-    HANDLE folder = OpenFolderFollowingLinks(full);
+    char bare[MAX_PATH + 1];
+    BarePath(full, bare);
+    HANDLE folder = ProbeFolderThroughLinks(bare);
     if (folder == INVALID_HANDLE_VALUE)
-        return;
-    char finalPath[MAX_PATH + 1];
-    bool resolved = FinalPathOf(folder, finalPath);
+        return; // nothing there to protect
+    FolderIdentity identity;
+    bool known = FolderIdentityOf(folder, &identity, NULL);
+    if (known)
+        AddIdentity(above_, identity);
+    char physical[MAX_PATH + 1];
+    bool located = PhysicalPathOf(folder, physical);
+    if (known && kind == kProtectWhole) {
+        // A folder inside it lies at its depth and below: see ChainMeetsWhole.
+        AddIdentity(whole_, identity);
+        int wholeDepth = Depth(located ? physical : full);
+        if (!located) {
+            wholeDepths_ = ~0u; // where it lies is unknown: look at every depth
+            wholeDeep_ = true;
+        } else if (wholeDepth < 32) {
+            wholeDepths_ |= 1u << wholeDepth;
+        } else {
+            wholeDeep_ = true;
+        }
+    }
+    if (located)
+        AddChain(physical, depth);
     CloseHandle(folder);
-    if (resolved)
-        AddIdentitiesOfChain(finalPath);
+    AddChain(full, depth);
 }
 
-// The identities of `full` and of every folder above it, up to its root.
-void ProtectedFolders::AddIdentitiesOfChain(const char* full)
+void ProtectedFolders::AddName(ProtectionKind kind, const char* full)
 {
-    int root = RootLength(full);
+    names_.Add(kind, full);
+    char longForm[MAX_PATH + 1];
+    LongForm(full, longForm);
+    names_.Add(kind, longForm);
+}
+
+// The identities of the folders of `path` (itself included), each reached
+// through its links, up to its root; beyond the root where the system keeps
+// its drives inside another tree (Wine).
+void ProtectedFolders::AddChain(const char* path, int depth)
+{
+    int root = RootLength(path);
     if (root == 0)
         return;
     char folder[MAX_PATH + 1];
-    lstrcpynA(folder, full, sizeof(folder));
+    lstrcpynA(folder, path, sizeof(folder));
     int length = TrimmedLength(folder);
     folder[length] = '\0';
     for (;;) {
-        HANDLE handle = OpenFolderFollowingLinks(folder);
+        // Locations share most of their chains (the profile, the drive).
+        if (chained_.Contains(folder))
+            return;
+        chained_.Add(kProtectAtOrAbove, folder);
+        HANDLE handle = ProbeFolderThroughLinks(folder);
         FolderIdentity identity;
         if (handle != INVALID_HANDLE_VALUE) {
             if (FolderIdentityOf(handle, &identity, NULL))
-                AddIdentity(identity);
+                AddIdentity(above_, identity);
             CloseHandle(handle);
         }
-        if (length <= root)
+        if (length <= root) {
+            AddAboveDriveRoot(folder, depth);
             return;
+        }
         while (length > root && folder[length - 1] != '\\')
             --length;
         if (length > root)
@@ -398,98 +581,168 @@ void ProtectedFolders::AddIdentitiesOfChain(const char* full)
     }
 }
 
-void ProtectedFolders::AddIdentity(const FolderIdentity& identity)
+// Wine keeps each drive as a folder of the Unix tree, below folders that
+// are plain folders of its Z: drive (the prefix, the user's home): those are
+// above the drive's root, and reached from it through "..".
+void ProtectedFolders::AddAboveDriveRoot(const char* root, int depth)
 {
-    if (HoldsIdentity(identity) || identityCount_ >= kMaxIdentities)
+    WineUnixNameCall unixName = Platform().unixName;
+    if (unixName == NULL || depth > 8 || lstrlenA(root) != 3)
         return;
-    identities_[identityCount_++] = identity;
-}
-
-void ProtectedFolders::AddShellFolder(int csidl)
-{
-    // SHGetSpecialFolderLocation and SHGetPathFromIDListA exist on every
-    // Windows; the pidl is the shell allocator's to free.
-    LPITEMIDLIST pidl = NULL;
-    if (FAILED(SHGetSpecialFolderLocation(NULL, csidl, &pidl)) || pidl == NULL)
+    HANDLE rootFolder = ProbeFolderThroughLinks(root);
+    FolderIdentity identity;
+    bool known = FolderIdentityOf(rootFolder, &identity, NULL);
+    if (rootFolder != INVALID_HANDLE_VALUE)
+        CloseHandle(rootFolder);
+    if (!known || driveRoots_.Contains(identity))
         return;
-    char value[MAX_PATH + 1] = "";
-    if (SHGetPathFromIDListA(pidl, value))
-        Add(value);
-    IMalloc* allocator = NULL;
-    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != NULL) {
-        allocator->Free(pidl);
-        allocator->Release();
-    }
-}
+    AddIdentity(driveRoots_, identity);
 
-void ProtectedFolders::AddEnvironment(const char* variable)
-{
-    char value[MAX_PATH + 1] = "";
-    DWORD length = GetEnvironmentVariableA(variable, value, sizeof(value));
-    if (length != 0 && length < sizeof(value))
-        Add(value);
-}
-
-void ProtectedFolders::AddRegistry(const char* valueName)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    typedef HANDLE(WINAPI * CreateFileWCall)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+    CreateFileWCall createFileW = reinterpret_cast<CreateFileWCall>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateFileW"));
+    WCHAR wideRoot[4] = {static_cast<WCHAR>(static_cast<unsigned char>(root[0])), L':', L'\\', L'\0'};
+    char* unix = unixName(wideRoot);
+    if (unix == NULL || createFileW == NULL)
         return;
-    char value[MAX_PATH + 1] = "";
-    DWORD type = REG_NONE;
-    DWORD size = MAX_PATH;
-    LONG status =
-        RegQueryValueExA(key, valueName, NULL, &type, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
-    value[MAX_PATH] = '\0';
-    if (status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ))
-        Add(value);
+    WCHAR above[MAX_PATH + 16] = L"\\\\?\\unix";
+    int prefix = WideLength(above);
+    int length = MultiByteToWideChar(CP_UTF8, 0, unix, -1, above + prefix, MAX_PATH + 16 - prefix - 3);
+    HeapFree(GetProcessHeap(), 0, unix);
+    if (length <= 1)
+        return;
+    int end = prefix + length - 1;
+    WideAppend(above, end, MAX_PATH + 16, above[end - 1] == L'/' ? L".." : L"/..");
+    HANDLE parent = createFileW(above, 0, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (parent == INVALID_HANDLE_VALUE)
+        return;
+    char physical[MAX_PATH + 1];
+    bool located = PhysicalPathOf(parent, physical);
+    CloseHandle(parent);
+    if (located)
+        AddChain(physical, depth + 1);
 }
 
-bool ProtectedFolders::HoldsIdentity(const FolderIdentity& identity) const
+void ProtectedFolders::AddIdentity(IdentitySet& set, const FolderIdentity& identity)
 {
-    for (int i = 0; i < identityCount_; ++i)
-        if (SameIdentity(identities_[i], identity))
-            return true;
-    return false;
+    if (!set.Add(identity))
+        incomplete_ = true;
 }
 
-bool ProtectedFolders::CoversByName(const char* full) const
-{
-    char longForm[MAX_PATH + 1];
-    LongForm(full, longForm);
-    for (int i = 0; i < nameCount_; ++i)
-        if (IsAtOrAbove(full, names_[i]) || IsAtOrAbove(longForm, names_[i]))
-            return true;
-    return false;
-}
-
-bool ProtectedFolders::Covers(const char* full) const
+// Roots and shares always; and where folders have no identity (95/98), the
+// names of the protected folders in their long form. Elsewhere the names are
+// only a first look, taken as they are: identities decide.
+bool ProtectedFolders::RefusesByName(const char* full) const
 {
     if (TrimmedLength(full) <= 3 || RootLength(full) == 0 || IsShareRoot(full))
         return true;
-    if (CoversByName(full))
+    char longForm[MAX_PATH + 1];
+    if (opensFolders_)
+        lstrcpynA(longForm, full, sizeof(longForm));
+    else
+        LongForm(full, longForm);
+    for (int i = 0; i < names_.Count(); ++i) {
+        const ProtectedLocation& name = names_.At(i);
+        if (IsAtOrAbove(full, name.path) || IsAtOrAbove(longForm, name.path))
+            return true;
+        if (name.kind == kProtectWhole && (IsAtOrAbove(name.path, full) || IsAtOrAbove(name.path, longForm)))
+            return true;
+    }
+    return false;
+}
+
+// Windows 95 and 98 know a folder only by its name: a path that may reach one
+// under another name (through the network, a share of this computer, a
+// SUBST drive) cannot be judged, and is refused.
+bool ProtectedFolders::RefusesDrive(const char* full) const
+{
+    if (!IsDriveLetter(full[0]) || full[1] != ':')
+        return true;
+    char root[4] = {full[0], ':', '\\', '\0'};
+    UINT type = GetDriveTypeA(root);
+    if (type == DRIVE_REMOTE || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR)
+        return true;
+    DriveAttributesCall driveAttributes = Platform().driveAttributes;
+    WORD attributes = 0;
+    int drive = (full[0] | 0x20) - 'a' + 1;
+    if (driveAttributes == NULL || !driveAttributes(drive, &attributes))
+        return true;
+    return DriveIsAlias(attributes);
+}
+
+
+// True when `path` or a folder above it is a system folder. Where the path
+// is where the folder lies (`located`), only the folders of it at the depths
+// where system folders lie are looked at; else every one.
+bool ProtectedFolders::ChainMeetsWhole(const char* path, bool located) const
+{
+    int root = RootLength(path);
+    char folder[MAX_PATH + 1];
+    lstrcpynA(folder, path, sizeof(folder));
+    int length = TrimmedLength(folder);
+    folder[length] = '\0';
+    for (int depth = Depth(folder); length > root; --depth) {
+        bool look = !located || (depth < 32 && (wholeDepths_ & (1u << depth)) != 0) ||
+                    (depth >= 32 && wholeDeep_);
+        HANDLE handle = look ? ProbeFolderThroughLinks(folder) : INVALID_HANDLE_VALUE;
+        FolderIdentity identity;
+        bool known = FolderIdentityOf(handle, &identity, NULL);
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+        if (known && whole_.Contains(identity))
+            return true;
+        while (length > root && folder[length - 1] != '\\')
+            --length;
+        if (length > root)
+            --length;
+        folder[length] = '\0';
+    }
+    return false;
+}
+
+bool ProtectedFolders::Refuses(HANDLE folder, const char* full, const char* physical) const
+{
+    bool located = physical != NULL && physical[0] != '\0';
+    if (incomplete_ || RefusesByName(full) || (located && RefusesByName(physical)))
         return true;
     if (!opensFolders_)
-        return false;
+        return RefusesDrive(full);
+    FolderIdentity identity;
+    if (!FolderIdentityOf(folder, &identity, NULL) || above_.Contains(identity) || IsVolumeRoot(folder))
+        return true;
+    return !whole_.Empty() && ChainMeetsWhole(located ? physical : full, located);
+}
+
+bool ProtectedFolders::RefusesPath(const char* full) const
+{
+    if (!opensFolders_)
+        return Refuses(INVALID_HANDLE_VALUE, full, NULL);
     char bare[MAX_PATH + 1];
     BarePath(full, bare);
-    HANDLE folder = ProbeFolder(bare);
+    HANDLE folder = ProbeFolderThroughLinks(bare);
     if (folder == INVALID_HANDLE_VALUE) {
         // A folder that is missing holds nothing to protect; one that exists
         // but cannot be opened cannot be told apart from a protected one.
         DWORD error = GetLastError();
-        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_BAD_NETPATH &&
+            error != ERROR_BAD_NET_NAME)
+            return true;
+        return incomplete_ || RefusesByName(full);
     }
-    FolderIdentity identity;
-    bool known = FolderIdentityOf(folder, &identity, NULL);
+    char physical[MAX_PATH + 1];
+    PhysicalPathOf(folder, physical);
+    bool refused = Refuses(folder, full, physical);
     CloseHandle(folder);
-    return !known || HoldsIdentity(identity);
+    return refused;
+}
+
+bool ProtectedFolders::HoldsIdentity(const FolderIdentity& identity) const
+{
+    return above_.Contains(identity);
 }
 
 bool IsProtectedFolder(const char* full)
 {
     ProtectedFolders protectedFolders;
-    return protectedFolders.Covers(full);
+    return protectedFolders.RefusesPath(full);
 }

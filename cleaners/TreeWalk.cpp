@@ -10,7 +10,10 @@
 
 #include <shellapi.h>
 
+#include <new>
+
 #include "FolderHandle.h"
+#include "WalkPlatform.h"
 
 namespace {
 
@@ -116,7 +119,11 @@ void Recycle(const char* path)
     ZeroMemory(&operation, sizeof(operation));
     operation.wFunc = FO_DELETE;
     operation.pFrom = from;
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+    // The shell of Windows 2000 and later would take "x.htm" with its folder
+    // "x_files" (and "x_files" with its page) whole and unlooked-at; older
+    // shells ignore the flag.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI |
+                       FOF_NO_CONNECTED_ELEMENTS;
     SHFileOperationA(&operation);
 }
 
@@ -129,7 +136,7 @@ void Recycle(const char* path)
 // have no folder handles and no links, nothing is held.
 class PinnedFolder {
 public:
-    PinnedFolder() : handle_(INVALID_HANDLE_VALUE), known_(false)
+    PinnedFolder() : handle_(INVALID_HANDLE_VALUE), known_(false), throughLinks_(false)
     {
         resolved_.checkable = false;
         resolved_.known = false;
@@ -141,17 +148,29 @@ public:
     // a link, or is (by identity) a protected folder or one above it.
     bool PinPath(const char* bare, const ProtectedFolders& protectedFolders)
     {
-        if (!SystemOpensFolders())
+        if (!Platform().OpensFolders())
             return true;
         handle_ = OpenFolder(bare);
         return Check(protectedFolders);
+    }
+
+    // Takes over `folder`, the folder a cleaning was handed, opened through
+    // the links of its path and judged already. The path it is walked by
+    // need not be free of links, but must lead to this very folder whenever
+    // it is used.
+    void Adopt(HANDLE folder)
+    {
+        handle_ = folder;
+        throughLinks_ = true;
+        known_ = FolderIdentityOf(handle_, &identity_, NULL);
+        ResolveFolder(handle_, &resolved_);
     }
 
     // Pins the subfolder `name` of `parent` (whose path with it is `bare`).
     bool PinChild(const PinnedFolder& parent, const char* name, const char* bare,
                   const ProtectedFolders& protectedFolders)
     {
-        if (!SystemOpensFolders())
+        if (!Platform().OpensFolders())
             return true;
         if (parent.handle_ == INVALID_HANDLE_VALUE || !RelativeOperationsAvailable())
             return PinPath(bare, protectedFolders);
@@ -164,11 +183,12 @@ public:
     bool StillNamedBy(const char* bare) const
     {
         DWORD attributes = GetFileAttributesA(bare);
-        if (attributes == INVALID_FILE_ATTRIBUTES || !IsFolder(attributes) || IsLink(attributes))
+        if (attributes == INVALID_FILE_ATTRIBUTES || !IsFolder(attributes) ||
+            (IsLink(attributes) && !throughLinks_))
             return false;
         if (!known_)
-            return !SystemOpensFolders();
-        HANDLE again = ProbeFolder(bare);
+            return !Platform().OpensFolders();
+        HANDLE again = throughLinks_ ? ProbeFolderThroughLinks(bare) : ProbeFolder(bare);
         FolderIdentity identity;
         bool same = FolderIdentityOf(again, &identity, NULL) &&
                     identity.volume == identity_.volume &&
@@ -186,7 +206,7 @@ public:
     {
         if (handle_ != INVALID_HANDLE_VALUE && RelativeOperationsAvailable())
             DeleteChild(handle_, name, resolved_);
-        else if (!SystemOpensFolders())
+        else if (!Platform().OpensFolders())
             DeleteFileA(path); // Windows 95 and 98 have no links
     }
 
@@ -196,7 +216,7 @@ public:
     // something it deletes it, through a link too.
     void RecycleEntry(const char* name, const char* path, const char* bare) const
     {
-        if (!SystemOpensFolders()) {
+        if (!Platform().OpensFolders()) {
             Recycle(path); // Windows 95 and 98 have no links
             return;
         }
@@ -240,7 +260,7 @@ public:
     {
         if (handle_ != INVALID_HANDLE_VALUE && child.known_ && RelativeOperationsAvailable())
             DeleteChildFolder(handle_, name, child.identity_);
-        else if (!SystemOpensFolders())
+        else if (!Platform().OpensFolders())
             RemoveDirectoryA(bare);
     }
 
@@ -267,6 +287,7 @@ private:
     HANDLE handle_;
     FolderIdentity identity_;
     bool known_;
+    bool throughLinks_; // the top of a walk: its path may pass through links
     ResolvedFolder resolved_;
 };
 
@@ -437,47 +458,132 @@ void ParentOf(const char* full, char* parent)
     parent[length] = '\0';
 }
 
+// The folder a cleaning is handed, opened once through the links of its path
+// (a Temp folder or a profile moved to another disk with a junction is
+// cleaned where it lies), and the path it is walked by: where it lies, every
+// link resolved, where the system tells that; else the path as given.
+struct TopFolder {
+    HANDLE handle;                // INVALID_HANDLE_VALUE on Windows 95 and 98
+    char physical[kPathBuffer];   // where it lies; "" when unknown
+    char walkPath[kPathBuffer];   // with a trailing backslash
+};
+
+// Opens the canonical folder path `full` as the top of a walk. False when it
+// is not a folder or cannot be opened; the caller owns `top->handle`.
+bool OpenTop(const char* full, TopFolder* top)
+{
+    top->handle = INVALID_HANDLE_VALUE;
+    top->physical[0] = '\0';
+    char bare[kPathBuffer];
+    Bare(full, bare);
+    if (Platform().OpensFolders()) {
+        top->handle = OpenFolderThroughLinks(bare);
+        FolderIdentity identity;
+        DWORD attributes = 0;
+        if (!FolderIdentityOf(top->handle, &identity, &attributes) || !IsFolder(attributes)) {
+            if (top->handle != INVALID_HANDLE_VALUE)
+                CloseHandle(top->handle);
+            top->handle = INVALID_HANDLE_VALUE;
+            return false;
+        }
+        PhysicalPathOf(top->handle, top->physical);
+    } else {
+        DWORD attributes = GetFileAttributesA(bare);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !IsFolder(attributes))
+            return false;
+    }
+    if (Join(top->walkPath, kPathBuffer, top->physical[0] != '\0' ? top->physical : full, "", ""))
+        return true;
+    if (top->handle != INVALID_HANDLE_VALUE)
+        CloseHandle(top->handle);
+    top->handle = INVALID_HANDLE_VALUE;
+    return false;
+}
+
+// Removes the file `full` (canonical) alone, unless it lies directly in a
+// protected folder or a folder above one, or anywhere in a system folder.
+void RemoveFile(const char* full, BOOL recycle, const ProtectedFolders& protectedFolders)
+{
+    char parent[kPathBuffer];
+    ParentOf(full, parent);
+    const char* name = full + lstrlenA(parent);
+    TopFolder top;
+    if (name[0] == '\0' || !OpenTop(parent, &top))
+        return;
+    PinnedFolder pin;
+    if (top.handle != INVALID_HANDLE_VALUE)
+        pin.Adopt(top.handle);
+    char path[kPathBuffer];
+    if (protectedFolders.Refuses(top.handle, parent, top.physical) ||
+        !Join(path, sizeof(path), top.walkPath, name, ""))
+        return;
+    char bareParent[kPathBuffer];
+    Bare(top.walkPath, bareParent);
+    if (!recycle)
+        pin.DeleteEntry(name, path);
+    else
+        pin.RecycleEntry(name, path, bareParent);
+}
+
 } // namespace
 
 DWORD GetTreeSize(const char* folder)
 {
     char full[kPathBuffer];
-    if (!CanonicalAbsolutePath(folder, full) || PassesThroughLink(full))
+    TopFolder top;
+    if (!CanonicalAbsolutePath(folder, full) || !OpenTop(full, &top))
         return 0;
-    return SumTree(full);
+    if (top.handle != INVALID_HANDLE_VALUE)
+        CloseHandle(top.handle);
+    return SumTree(top.walkPath);
 }
 
 int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders)
 {
-    char full[kPathBuffer];
-    if (!CanonicalAbsolutePath(path, full) || PassesThroughLink(full))
-        return 0;
     ProtectedFolders protectedFolders;
+    return RemoveTree(path, recycle, removeFolders, protectedFolders);
+}
 
-    // A file (as the browsers' history and cookie files are) is removed
-    // alone, unless it lies directly in a protected folder.
+int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders, const ProtectedFolders& protectedFolders)
+{
+    char full[kPathBuffer];
+    if (!CanonicalAbsolutePath(path, full) || protectedFolders.RefusesAlias(full))
+        return 0;
+    // A file (as the browsers' history and cookie files are) is removed alone.
     DWORD attributes = GetFileAttributesA(full);
     if (attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes)) {
-        char parent[kPathBuffer];
-        ParentOf(full, parent);
-        char bareParent[kPathBuffer];
-        Bare(parent, bareParent);
-        PinnedFolder pin;
-        if (protectedFolders.Covers(parent) || !pin.PinPath(bareParent, protectedFolders))
-            return 0;
-        if (!recycle)
-            pin.DeleteEntry(full + lstrlenA(parent), full);
-        else
-            pin.RecycleEntry(full + lstrlenA(parent), full, bareParent);
+        RemoveFile(full, recycle, protectedFolders);
         return 0;
     }
-    if (protectedFolders.Covers(full))
+    TopFolder top;
+    if (!OpenTop(full, &top))
+        return 0;
+    PinnedFolder pin;
+    if (top.handle != INVALID_HANDLE_VALUE)
+        pin.Adopt(top.handle);
+    // Judged on the handle that is walked: what the path led to when it was
+    // opened is what is cleaned, whatever the path comes to name later.
+    if (protectedFolders.Refuses(top.handle, full, top.physical))
         return 0;
     RemoveContext context = {recycle, removeFolders, &protectedFolders};
-    char bare[kPathBuffer];
-    Bare(full, bare);
-    PinnedFolder pin;
-    if (!pin.PinPath(bare, protectedFolders))
+    return WalkPinned(top.walkPath, pin, context);
+}
+
+CleaningRun::CleaningRun(BOOL recycle, BOOL removeFolders)
+    : recycle_(recycle), removeFolders_(removeFolders), protectedFolders_(NULL)
+{
+}
+
+CleaningRun::~CleaningRun()
+{
+    delete protectedFolders_;
+}
+
+int CleaningRun::Remove(const char* path)
+{
+    if (protectedFolders_ == NULL)
+        protectedFolders_ = new (std::nothrow) ProtectedFolders;
+    if (protectedFolders_ == NULL)
         return 0;
-    return WalkPinned(full, pin, context);
+    return RemoveTree(path, recycle_, removeFolders_, *protectedFolders_);
 }

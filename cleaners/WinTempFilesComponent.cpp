@@ -8,12 +8,32 @@
 
 namespace {
 
-// The temporary folder with a trailing backslash, or "" when unknown.
+// True for "C:\..." and "\\server\share...": a path that names the same
+// folder whatever the current folder and drive are.
+bool IsAbsolute(const char* path)
+{
+    bool drive = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                 path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    bool unc = (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/') &&
+               path[2] != '\0' && path[2] != '\\' && path[2] != '/';
+    return drive || unc;
+}
+
+// The temporary folder with a trailing backslash, or "" when there is none.
+// Read as GetTempPathA reads it, from TMP or else TEMP, but never from the
+// current folder: GetTempPathA answers with that folder when the value is
+// relative ("."), and on Windows 95 when neither is set. (Windows 2000 and
+// later then answer with the profile or the Windows folder, which no
+// cleaning may empty anyway.)
 void TemporaryFolder(char* path)
 {
     ZeroMemory(path, MAX_PATH + 1);
-    DWORD length = GetTempPathA(MAX_PATH, path);
+    DWORD length = GetEnvironmentVariableA("TMP", path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
+        ZeroMemory(path, MAX_PATH + 1);
+        length = GetEnvironmentVariableA("TEMP", path, MAX_PATH);
+    }
+    if (length == 0 || length >= MAX_PATH || !IsAbsolute(path)) {
         path[0] = '\0';
         return;
     }

@@ -1,16 +1,23 @@
-// The walkers against trees and paths built to trick them: links on the way
-// to a listed folder, other spellings of protected folders (a link, Wine's
-// drive folders and its dosdevices links), names the ANSI code page cannot
-// spell or that the file functions would read differently, hidden folders
-// holding links, and folders replaced by links while they are walked.
-// Nothing outside the tree handed to a walk may change.
+// The walkers against trees and paths built to trick them, on each road the
+// walkers take: links on the way to a listed folder and at its end, other
+// spellings of protected folders (a link, Wine's drive folders and its
+// dosdevices links), the system's own folders named by a setting, names the
+// ANSI code page cannot spell or that the file functions would read
+// differently, hidden folders holding links, and folders replaced by links
+// while they are walked. Nothing outside what a walk was handed may change,
+// and what it was handed is cleaned.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include <shlobj.h>
+
+#include "FolderHandle.h"
 #include "TestSupport.h"
 #include "TreeWalk.h"
-#include "FolderHandle.h"
+#include "WalkBranches.h"
 
 namespace {
 
@@ -68,53 +75,230 @@ std::string Narrow(const std::wstring& text)
     return narrow;
 }
 
-bool Protected(const std::string& path)
+bool Protected(const std::string& path, const ProtectedFolders& protectedFolders)
 {
     char full[MAX_PATH + 1];
-    return CanonicalAbsolutePath(path.c_str(), full) && IsProtectedFolder(full);
+    return CanonicalAbsolutePath(path.c_str(), full) && protectedFolders.RefusesPath(full);
 }
 
-TEST(HostileTrees, AListedFolderThatIsALinkOrLiesBehindOneIsNeitherWalkedNorMeasured)
+std::string ShellFolder(int csidl)
 {
+    char path[MAX_PATH + 1] = "";
+    SHGetSpecialFolderPathA(NULL, path, csidl, FALSE);
+    return path;
+}
+
+std::string SystemFolder()
+{
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    return system;
+}
+
+// A name of this process's own for sentinel files in the system's folders.
+std::string Sentinel(const char* extension)
+{
+    char name[64];
+    wsprintfA(name, "larkspire-sentinel-%lu.%s", GetCurrentProcessId(), extension);
+    return name;
+}
+
+// The system's protected folders, made once a test (after the branch is set)
+// for the many walks it makes.
+class HostileTrees : public WalkBranches {
+protected:
+    void SetUp() override
+    {
+        WalkBranches::SetUp();
+        guard_.reset(new ProtectedFolders);
+    }
+    void TearDown() override
+    {
+        guard_.reset();
+        WalkBranches::TearDown();
+    }
+    int Remove(const std::string& path, BOOL recycle, BOOL removeFolders)
+    {
+        return RemoveTree(path.c_str(), recycle, removeFolders, *guard_);
+    }
+    bool Protected(const std::string& path) const { return ::Protected(path, *guard_); }
+
+    std::unique_ptr<ProtectedFolders> guard_;
+};
+
+TEST_P(HostileTrees, AListedLinkToAnOrdinaryFolderIsCleanedWhereItLeads)
+{
+    if (!FolderLinks())
+        GTEST_SKIP() << "no links on this branch";
     ScratchDir dir("hostile-listed");
     ScratchDir outside("hostile-listed-outside");
-    MakeFile(outside / "precious.txt", 7);
-    MakeFile(outside / "sub\\deep.txt", 5);
+    ScratchDir distant("hostile-listed-far");
+    MakeFile(distant / "precious.txt", 3);
     ASSERT_TRUE(MakeUnixLink(outside.Path(), dir / "link"));
     for (const char* tail : {"", "\\"}) {
         for (BOOL recycle : {FALSE, TRUE}) {
-            EXPECT_EQ(0, RemoveTree((dir / "link" + tail).c_str(), recycle, TRUE)) << tail;
-            EXPECT_EQ(0, RemoveTree((dir / "link\\sub" + tail).c_str(), recycle, TRUE)) << tail;
-            EXPECT_EQ(0, RemoveTree((dir / "link\\precious.txt").c_str(), recycle, TRUE));
+            SCOPED_TRACE(std::string(tail) + (recycle ? " recycle" : " delete"));
+            MakeFile(outside / "junk.txt", 7);
+            MakeFile(outside / "sub\\deep.txt", 5);
+            ASSERT_TRUE(MakeUnixLink(distant.Path(), outside / "sub\\far-link"));
+            EXPECT_EQ(12u, GetTreeSize((dir / "link" + tail).c_str()));
+            EXPECT_EQ(5u, GetTreeSize((dir / "link\\sub" + tail).c_str()));
+
+            // A folder and a file reached through the link on the way.
+            EXPECT_EQ(1, RemoveTree((dir / "link\\sub" + tail).c_str(), recycle, TRUE));
+            EXPECT_FALSE(Exists(outside / "sub\\deep.txt"));
+            EXPECT_TRUE(Exists(outside / "sub"));
+            EXPECT_EQ(0, RemoveTree((dir / "link\\junk.txt").c_str(), recycle, TRUE));
+            EXPECT_FALSE(Exists(outside / "junk.txt"));
+
+            // The link itself: what it leads to is emptied, the link and that
+            // folder stay, and no link inside is followed.
+            MakeFile(outside / "junk.txt", 7);
+            MakeFile(outside / "sub\\deep.txt", 5);
+            EXPECT_EQ(1, RemoveTree((dir / "link" + tail).c_str(), recycle, TRUE));
+            EXPECT_FALSE(Exists(outside / "junk.txt"));
+            EXPECT_FALSE(Exists(outside / "sub\\deep.txt"));
+            EXPECT_TRUE(Exists(outside.Path()));
+            EXPECT_TRUE(Exists(dir / "link"));
+            EXPECT_TRUE(Exists(distant / "precious.txt"));
+            WipeTree(outside / "sub");
         }
-        EXPECT_EQ(0u, GetTreeSize((dir / "link" + tail).c_str())) << tail;
-        EXPECT_EQ(0u, GetTreeSize((dir / "link\\sub" + tail).c_str())) << tail;
     }
-    EXPECT_TRUE(Exists(outside / "precious.txt"));
-    EXPECT_TRUE(Exists(outside / "sub\\deep.txt"));
-    EXPECT_TRUE(Exists(dir / "link"));
-    EXPECT_EQ(12u, GetTreeSize(outside.Path().c_str()));
 }
 
-TEST(HostileTrees, EverySpellingOfASystemFolderOrAFolderAboveOneIsProtected)
+TEST_P(HostileTrees, ALinkToAProtectedFolderIsRefusedAtTheEndOfAPathOrOnTheWay)
+{
+    if (!FolderLinks())
+        GTEST_SKIP() << "no links on this branch";
+    ScratchDir dir("hostile-protected-links");
+    const std::string windows = WindowsFolder(), drivers = SystemFolder() + "\\drivers";
+    const std::string documents = ShellFolder(CSIDL_PERSONAL);
+    ASSERT_FALSE(documents.empty());
+    const std::string sentinels[] = {windows + "\\" + Sentinel("ini"), drivers + "\\" + Sentinel("sys"),
+                                     documents + "\\" + Sentinel("doc")};
+    for (const std::string& sentinel : sentinels)
+        MakeFile(sentinel, 4);
+    ASSERT_TRUE(MakeUnixLink(windows, dir / "windows-link"));
+    ASSERT_TRUE(MakeUnixLink(SystemFolder(), dir / "system-link"));
+    ASSERT_TRUE(MakeUnixLink(documents, dir / "documents-link"));
+    const std::string paths[] = {
+        dir / "windows-link",
+        dir / "windows-link\\",
+        dir / "windows-link\\" + Sentinel("ini"),
+        dir / "system-link\\drivers",
+        dir / "system-link\\drivers\\" + Sentinel("sys"),
+        dir / "windows-link\\system32\\drivers\\",
+        dir / "documents-link",
+        dir / "documents-link\\" + Sentinel("doc"),
+    };
+    for (const std::string& path : paths)
+        for (BOOL recycle : {FALSE, TRUE})
+            EXPECT_EQ(0, Remove(path, recycle, TRUE)) << path;
+    for (const std::string& sentinel : sentinels) {
+        EXPECT_TRUE(Exists(sentinel)) << sentinel;
+        DeleteFileA(sentinel.c_str());
+    }
+}
+
+// What a browser setting (a cache folder, a history or cookie file) or a
+// listed folder may name by mistake: the system's folders, the fonts, the
+// user's documents and desktop, the programs, and files in them. And what
+// such settings name on purpose, which must still be cleaned.
+TEST_P(HostileTrees, TheSystemsOwnFoldersAndTheirFilesAreRefusedAndItsCachesCleaned)
+{
+    const std::string windows = WindowsFolder(), system = SystemFolder();
+    const std::string profile = ShellFolder(CSIDL_PROFILE);
+    ASSERT_FALSE(profile.empty());
+    struct Refused {
+        std::string folder; // holds a sentinel, and its folder "sub" another
+        bool whole;         // "sub" is protected too
+    };
+    const Refused refused[] = {
+        {system + "\\drivers", true},
+        {system + "\\drivers\\etc", true},
+        {windows + "\\Fonts", true},
+        {windows, false},
+        {ShellFolder(CSIDL_PERSONAL), false},
+        {ShellFolder(CSIDL_DESKTOPDIRECTORY), false},
+        {ShellFolder(CSIDL_APPDATA), false},
+        {ShellFolder(CSIDL_LOCAL_APPDATA), false},
+        {ShellFolder(CSIDL_PROGRAM_FILES), false},
+        {ShellFolder(CSIDL_PROGRAM_FILES_COMMON), false},
+        {ShellFolder(CSIDL_COMMON_APPDATA), false},
+        {profile, false},
+        {profile.substr(0, profile.rfind('\\')), false}, // the folder holding the profiles
+    };
+    const std::string cleaned[] = {
+        windows + "\\Temp\\larkspire-cache",
+        ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Microsoft\\Windows\\INetCache\\larkspire-cache",
+        ShellFolder(CSIDL_APPDATA) + "\\Microsoft\\Windows\\Cookies\\larkspire-cache",
+        ShellFolder(CSIDL_PROGRAM_FILES) + "\\Netscape\\Users\\default\\Cache",
+        profile + "\\Temp\\larkspire-cache",
+    };
+    const std::string name = Sentinel("dat");
+    for (const Refused& folder : refused) {
+        SCOPED_TRACE(folder.folder);
+        ASSERT_FALSE(folder.folder.empty());
+        MakeFile(folder.folder + "\\" + name, 4);
+        MakeFile(folder.folder + "\\sub-" + name + "\\" + name, 4);
+        for (BOOL recycle : {FALSE, TRUE}) {
+            EXPECT_EQ(0, Remove(folder.folder, recycle, TRUE));
+            EXPECT_EQ(0, Remove((folder.folder + "\\" + name), recycle, TRUE));
+            if (folder.whole) {
+                EXPECT_EQ(0, Remove((folder.folder + "\\sub-" + name), recycle, TRUE));
+                EXPECT_EQ(0, Remove((folder.folder + "\\sub-" + name + "\\" + name), recycle, TRUE));
+            }
+        }
+        EXPECT_TRUE(Exists(folder.folder + "\\" + name));
+        EXPECT_TRUE(Exists(folder.folder + "\\sub-" + name + "\\" + name));
+    }
+    for (const std::string& folder : cleaned) {
+        MakeFile(folder + "\\entry\\" + name, 4);
+        MakeFile(folder + "\\" + name, 4);
+        EXPECT_EQ(1, Remove(folder, FALSE, TRUE)) << folder;
+        EXPECT_FALSE(Exists(folder + "\\entry")) << folder;
+        MakeFile(folder + "\\" + name, 4);
+        EXPECT_EQ(0, Remove((folder + "\\" + name), FALSE, TRUE)) << folder;
+        EXPECT_FALSE(Exists(folder + "\\" + name)) << folder;
+        WipeTree(folder);
+    }
+    WipeTree(ShellFolder(CSIDL_PROGRAM_FILES) + "\\Netscape");
+    for (const Refused& folder : refused) {
+        DeleteFileA((folder.folder + "\\" + name).c_str());
+        WipeTree(folder.folder + "\\sub-" + name);
+    }
+}
+
+TEST_P(HostileTrees, EverySpellingOfASystemFolderOrAFolderAboveOneIsProtected)
 {
     ScratchDir dir("hostile-spellings");
     const std::string windows = WindowsFolder();
-    const std::string driveC = DriveCThroughZ();
-    ASSERT_FALSE(driveC.empty());
-    ASSERT_TRUE(MakeUnixLink(windows, dir / "windows-link"));
-    ASSERT_TRUE(MakeUnixLink("C:\\", dir / "drive-link"));
-    const std::string spellings[] = {
-        dir / "windows-link",
-        dir / "windows-link\\",
-        dir / "windows-link\\system32",
-        driveC + "windows",
-        driveC + "WINDOWS\\system32\\",
-        dir / "drive-link",
-        driveC,
-        driveC + "users",
-        driveC + "Program Files",
-    };
+    std::string lower = windows;
+    CharLowerA(&lower[0]);
+    std::vector<std::string> spellings = {windows, lower + "\\", windows + "\\system32", windows + "\\..",
+                                          "C:\\users", "c:\\USERS\\", "C:\\Program Files"};
+    std::vector<std::string> below = {windows + "\\temp", windows + "x"};
+    if (Identities()) {
+        // Aliases that no name tells: a link, Wine's Z: drive, the folders
+        // above a drive's root in the Unix tree.
+        const std::string driveC = DriveCThroughZ();
+        ASSERT_FALSE(driveC.empty());
+        ASSERT_TRUE(MakeUnixLink(windows, dir / "windows-link"));
+        ASSERT_TRUE(MakeUnixLink("C:\\", dir / "drive-link"));
+        const std::string aliases[] = {
+            dir / "windows-link",      dir / "windows-link\\",      dir / "windows-link\\system32",
+            driveC + "windows",        driveC + "WINDOWS\\system32\\", dir / "drive-link",
+            driveC,                    driveC + "users",            driveC + "Program Files",
+        };
+        spellings.insert(spellings.end(), std::begin(aliases), std::end(aliases));
+        below.push_back(driveC + "windows\\temp");
+        below.push_back(dir / "windows-link-not");
+    }
+    if (Branch() == kWalkWine) {
+        // Wine keeps drive C: in the Unix tree, below plain folders of Z:.
+        spellings.push_back(PrefixThroughZ());
+        spellings.push_back(PrefixThroughZ() + "..");
+    }
     for (const std::string& path : spellings)
         EXPECT_TRUE(Protected(path)) << path;
     // Wine's drive links are named "c:" and so on: a colon past the drive
@@ -122,84 +306,87 @@ TEST(HostileTrees, EverySpellingOfASystemFolderOrAFolderAboveOneIsProtected)
     char full[MAX_PATH + 1];
     EXPECT_FALSE(CanonicalAbsolutePath((PrefixThroughZ() + "dosdevices\\c:\\windows").c_str(), full));
     EXPECT_FALSE(CanonicalAbsolutePath((PrefixThroughZ() + "dosdevices\\c:").c_str(), full));
-    const std::string below[] = {driveC + "windows\\temp", dir / "windows-link-not"};
     for (const std::string& path : below)
         EXPECT_FALSE(Protected(path)) << path;
 }
 
-TEST(HostileTrees, AWalkOfAnotherSpellingOfAProtectedFolderRemovesNothing)
+TEST_P(HostileTrees, AWalkOfAnotherSpellingOfAProtectedFolderRemovesNothing)
 {
+    if (!Identities())
+        GTEST_SKIP() << "these spellings are Wine's own aliases, which names cannot tell";
     ScratchDir dir("hostile-protected-walk");
     const std::string programFiles = "C:\\Program Files";
-    char sentinelName[64];
-    wsprintfA(sentinelName, "\\larkspire-sentinel-%lu.txt", GetCurrentProcessId());
-    const std::string sentinel = programFiles + sentinelName;
+    const std::string sentinel = programFiles + "\\" + Sentinel("txt");
     MakeFile(sentinel, 3);
     ASSERT_TRUE(MakeUnixLink(programFiles, dir / "programs-link"));
-    const std::string spellings[] = {
+    std::vector<std::string> spellings = {
         DriveCThroughZ() + "Program Files",
         DriveCThroughZ() + "PROGRAM FILES\\",
         PrefixThroughZ() + "dosdevices\\c:\\Program Files",
         dir / "programs-link",
         DriveCThroughZ(),
     };
+    if (Branch() == kWalkWine)
+        spellings.push_back(PrefixThroughZ());
     for (const std::string& path : spellings)
         for (BOOL recycle : {FALSE, TRUE})
-            EXPECT_EQ(0, RemoveTree(path.c_str(), recycle, TRUE)) << path;
+            EXPECT_EQ(0, Remove(path, recycle, TRUE)) << path;
     EXPECT_TRUE(Exists(sentinel));
     EXPECT_TRUE(Exists(programFiles + "\\Common Files"));
     DeleteFileA(sentinel.c_str());
 }
 
-TEST(HostileTrees, FilesLyingDirectlyInAProtectedFolderAreRefusedHoweverSpelled)
+TEST_P(HostileTrees, FilesLyingDirectlyInAProtectedFolderAreRefusedHoweverSpelled)
 {
     ScratchDir dir("hostile-files");
     const std::string windows = WindowsFolder();
-    char name[64];
-    wsprintfA(name, "larkspire-sentinel-%lu.ini", GetCurrentProcessId());
+    const std::string name = Sentinel("ini");
     const std::string sentinel = windows + "\\" + name;
     const std::string below = windows + "\\temp\\" + name;
-    const std::string atRoot = std::string("C:\\") + name;
+    const std::string atRoot = "C:\\" + name;
     MakeFile(sentinel, 4);
     MakeFile(below, 4);
     MakeFile(atRoot, 4);
-    ASSERT_TRUE(MakeUnixLink(windows, dir / "windows-link"));
     std::string upper = sentinel;
     CharUpperA(&upper[0]);
-    const std::string spellings[] = {
-        sentinel,
-        upper,
-        windows + "\\.\\" + name,
-        windows + "\\temp\\..\\" + name,
-        DriveCThroughZ() + "windows\\" + name,
-        PrefixThroughZ() + "dosdevices\\c:\\windows\\" + name,
-        dir / "windows-link\\" + name,
-        atRoot,
-        DriveCThroughZ() + name,
-    };
+    std::vector<std::string> spellings = {sentinel, upper, windows + "\\.\\" + name,
+                                          windows + "\\temp\\..\\" + name, atRoot};
+    if (Identities()) {
+        ASSERT_TRUE(MakeUnixLink(windows, dir / "windows-link"));
+        const std::string aliases[] = {
+            DriveCThroughZ() + "windows\\" + name,
+            PrefixThroughZ() + "dosdevices\\c:\\windows\\" + name,
+            dir / "windows-link\\" + name,
+            DriveCThroughZ() + name,
+        };
+        spellings.insert(spellings.end(), std::begin(aliases), std::end(aliases));
+    }
     for (const std::string& path : spellings)
         for (BOOL recycle : {FALSE, TRUE})
-            EXPECT_EQ(0, RemoveTree(path.c_str(), recycle, FALSE)) << path;
+            EXPECT_EQ(0, Remove(path, recycle, FALSE)) << path;
     EXPECT_TRUE(Exists(sentinel));
     EXPECT_TRUE(Exists(atRoot));
     DeleteFileA(sentinel.c_str());
     DeleteFileA(atRoot.c_str());
 
     // A file below a protected folder is the file asked for.
-    RemoveTree(below.c_str(), FALSE, FALSE);
+    Remove(below, FALSE, FALSE);
     EXPECT_FALSE(Exists(below));
 }
 
-TEST(HostileTrees, FilesInTheProfileItselfAreRefusedAndFilesBelowItRemoved)
+TEST_P(HostileTrees, FilesInTheProfileItselfAreRefusedAndFilesBelowItRemoved)
 {
     ScratchDir dir("hostile-profile");
     MakeFile(dir / "profile\\ntuser.dat", 1);
     MakeFile(dir / "profile\\Temp\\junk.txt", 1);
     EnvironmentOverride profile("USERPROFILE", dir / "profile");
-    ASSERT_TRUE(MakeUnixLink(dir / "profile", dir / "profile-link"));
     EXPECT_EQ(0, RemoveTree((dir / "profile\\ntuser.dat").c_str(), FALSE, FALSE));
     EXPECT_EQ(0, RemoveTree((dir / "PROFILE\\NTUSER.DAT").c_str(), FALSE, FALSE));
-    EXPECT_EQ(0, RemoveTree((dir / "profile-link").c_str(), FALSE, TRUE));
+    if (FolderLinks()) {
+        ASSERT_TRUE(MakeUnixLink(dir / "profile", dir / "profile-link"));
+        EXPECT_EQ(0, RemoveTree((dir / "profile-link").c_str(), FALSE, TRUE));
+        EXPECT_EQ(0, RemoveTree((dir / "profile-link\\ntuser.dat").c_str(), FALSE, TRUE));
+    }
     EXPECT_TRUE(Exists(dir / "profile\\ntuser.dat"));
     EXPECT_EQ(0, RemoveTree((dir / "profile\\Temp\\junk.txt").c_str(), FALSE, FALSE));
     EXPECT_FALSE(Exists(dir / "profile\\Temp\\junk.txt"));
@@ -208,8 +395,10 @@ TEST(HostileTrees, FilesInTheProfileItselfAreRefusedAndFilesBelowItRemoved)
 // A hidden folder holding a link at some depth stays whole, with the Recycle
 // Bin and (in a second process) without it, where the shell would delete the
 // folder for good and follow the link.
-TEST(HostileTrees, AHiddenFolderHoldingALinkAtAnyDepthStaysWhole)
+TEST_P(HostileTrees, AHiddenFolderHoldingALinkAtAnyDepthStaysWhole)
 {
+    if (!FolderLinks())
+        GTEST_SKIP() << "no links on this branch";
     ScratchDir dir("hostile-hidden");
     ScratchDir outside("hostile-hidden-outside");
     MakeFile(outside / "precious.txt", 7);
@@ -238,14 +427,16 @@ TEST(HostileTrees, AHiddenFolderHoldingALinkAtAnyDepthStaysWhole)
 // spell, and Unix names may hold "?", "*", "\" or end in a dot: handed to the
 // shell as they read, they are wildcards or other names. Such an entry is
 // addressed by its short name, or left.
-TEST(HostileTrees, NamesTheFileFunctionsWouldReadDifferentlyAreRemovedByShortNameOrLeft)
+TEST_P(HostileTrees, NamesTheFileFunctionsWouldReadDifferentlyAreRemovedByShortNameOrLeft)
 {
     for (BOOL recycle : {TRUE, FALSE}) {
         ScratchDir dir("hostile-names");
         ScratchDir outside("hostile-names-outside");
         MakeFile(outside / "precious.txt", 7);
         // A one-letter link beside a name that reads "?".
-        ASSERT_TRUE(MakeUnixLink(outside.Path(), dir / "a"));
+        if (FolderLinks()) {
+            ASSERT_TRUE(MakeUnixLink(outside.Path(), dir / "a"));
+        }
         const std::wstring wideDir = Widen(dir.Path());
         const std::wstring spelledNot[] = {L"\\\u4E2D", L"\\x\u4E2Dy.txt"};
         for (const std::wstring& name : spelledNot) {
@@ -259,7 +450,9 @@ TEST(HostileTrees, NamesTheFileFunctionsWouldReadDifferentlyAreRemovedByShortNam
 
         EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), recycle, TRUE)) << recycle;
         EXPECT_TRUE(Exists(outside / "precious.txt")) << recycle;
-        EXPECT_TRUE(Exists(dir / "a")) << recycle;
+        if (FolderLinks()) {
+            EXPECT_TRUE(Exists(dir / "a")) << recycle;
+        }
         EXPECT_TRUE(Exists(dir.Path()));
         for (const std::wstring& name : spelledNot)
             EXPECT_FALSE(Lists(wideDir, name.substr(1))) << recycle;
@@ -271,7 +464,9 @@ TEST(HostileTrees, NamesTheFileFunctionsWouldReadDifferentlyAreRemovedByShortNam
         // "back\slash" stays: even by a short name without the backslash,
         // where it lies reads as a file in a folder "back", which is not
         // known to be no link.
-        EXPECT_TRUE(Lists(wideDir, L"back\\slash")) << recycle;
+        if (FileLinks()) {
+            EXPECT_TRUE(Lists(wideDir, L"back\\slash")) << recycle;
+        }
     }
 }
 
@@ -330,7 +525,7 @@ BOOL WINAPI SwapOnNextEntry(HANDLE find, LPWIN32_FIND_DATAA data)
     return reinterpret_cast<FindNext>(g_realFindNext)(find, data);
 }
 
-class FolderSwaps : public testing::Test {
+class FolderSwaps : public WalkBranches {
 protected:
     FolderSwaps() : dir_("hostile-swap"), outside_("hostile-swap-outside"), moved_("hostile-swap-moved")
     {
@@ -358,6 +553,13 @@ protected:
             EXPECT_TRUE(Exists(outside_ / file)) << file;
     }
 
+    void SetUp() override
+    {
+        WalkBranches::SetUp();
+        if (!FolderLinks())
+            GTEST_SKIP() << "no links on this branch";
+    }
+
     // Removes the tree with recycle mode `recycle` while `findFirst` (one of
     // the swapping hooks) and SwapOnNextEntry watch its listings; the tree's
     // swapped folder is made anew afterwards.
@@ -383,7 +585,7 @@ protected:
     ScratchDir dir_, outside_, moved_;
 };
 
-TEST_F(FolderSwaps, AFolderReplacedByALinkJustBeforeItIsListedIsLeft)
+TEST_P(FolderSwaps, AFolderReplacedByALinkJustBeforeItIsListedIsLeft)
 {
     for (BOOL recycle : {FALSE, TRUE}) {
         g_swap = Swap{dir_ / "mid\\*.*", dir_ / "mid", moved_ / (recycle ? "r" : "d"), outside_ / "mid", false};
@@ -391,7 +593,7 @@ TEST_F(FolderSwaps, AFolderReplacedByALinkJustBeforeItIsListedIsLeft)
     }
 }
 
-TEST_F(FolderSwaps, AFolderReplacedByALinkAfterItsParentListedItIsNotEntered)
+TEST_P(FolderSwaps, AFolderReplacedByALinkAfterItsParentListedItIsNotEntered)
 {
     for (BOOL recycle : {FALSE, TRUE}) {
         // The top's listing has begun: every later entry comes after the swap.
@@ -400,7 +602,7 @@ TEST_F(FolderSwaps, AFolderReplacedByALinkAfterItsParentListedItIsNotEntered)
     }
 }
 
-TEST_F(FolderSwaps, AFolderAboveTheOneBeingWalkedReplacedByALinkRedirectsNothing)
+TEST_P(FolderSwaps, AFolderAboveTheOneBeingWalkedReplacedByALinkRedirectsNothing)
 {
     for (BOOL recycle : {FALSE, TRUE}) {
         // While mid\deep is listed, mid becomes a link to an outside folder
@@ -410,5 +612,44 @@ TEST_F(FolderSwaps, AFolderAboveTheOneBeingWalkedReplacedByALinkRedirectsNothing
         Run(reinterpret_cast<void*>(SwapAfterListingBegan), recycle);
     }
 }
+
+// The folder a cleaning is handed is judged and walked on the handle that
+// opened it: a link on its path turned elsewhere once it is open (here to a
+// tree holding the same names) redirects nothing.
+TEST_P(FolderSwaps, ALinkOnTheWayTurnedElsewhereOnceTheFolderIsOpenRedirectsNothing)
+{
+    for (BOOL recycle : {FALSE, TRUE}) {
+        ScratchDir ordinary("hostile-swap-top");
+        MakeFile(ordinary / "top.txt", 1);
+        MakeFile(ordinary / "mid\\mid.txt", 1);
+        MakeFile(ordinary / "mid\\deep\\one.txt", 1);
+        ASSERT_TRUE(MakeUnixLink(ordinary.Path(), dir_ / "listed"));
+        // Turned just before the folder's listing begins: the walk has
+        // opened and judged the folder, and lists it by where it lies.
+        char physical[MAX_PATH + 1] = "";
+        HANDLE folder = CreateFileA(ordinary.Path().c_str(), 0, 7, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, folder);
+        PhysicalPathOf(folder, physical);
+        CloseHandle(folder);
+        g_swap = Swap{std::string(physical[0] != '\0' ? physical : (dir_ / "listed").c_str()) + "\\*.*",
+                      dir_ / "listed", moved_ / (recycle ? "r" : "d"), outside_.Path(), false};
+        {
+            HMODULE self = GetModuleHandleA(NULL);
+            ImportHook first(self, "kernel32.dll", "FindFirstFileA", reinterpret_cast<void*>(SwapBeforeListing));
+            ASSERT_TRUE(first.Hooked());
+            g_realFindFirst = first.Original();
+            EXPECT_EQ(1, RemoveTree((dir_ / "listed").c_str(), recycle, TRUE));
+        }
+        EXPECT_TRUE(g_swap.done);
+        ExpectOutsideIntact();
+        EXPECT_FALSE(Exists(ordinary / "top.txt"));
+        EXPECT_FALSE(Exists(ordinary / "mid"));
+        WipeTree(dir_ / "listed");
+    }
+}
+
+INSTANTIATE_WALK_BRANCHES(HostileTrees);
+INSTANTIATE_WALK_BRANCHES(FolderSwaps);
 
 } // namespace

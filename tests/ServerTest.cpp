@@ -234,6 +234,59 @@ TEST(WinTempFiles, CompactEmptiesTheTemporaryFolderButKeepsIt)
     component->Release();
 }
 
+// GetTempPathA answers with the current folder when TMP or TEMP holds a
+// relative path (and on Windows 95 when neither is set): the component must
+// never empty that folder, nor measure it.
+TEST(WinTempFiles, ARelativeOrMissingTemporaryFolderRemovesNothing)
+{
+    ScratchDir work("compact-temp-cwd");
+    ScratchDir absolute("compact-temp-absolute");
+    MakeFile(work / "kept.txt", 3);
+    MakeFile(work / "sub\\kept.txt", 3);
+    MakeFile(absolute / "kept.txt", 3);
+    char previous[MAX_PATH + 1] = "";
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(work.Path().c_str()));
+    ICleanerComponent* component = MakeComponent(CLSID_WinTempFiles);
+    ASSERT_NE(nullptr, component);
+    struct Case {
+        const char* tmp;  // NULL: not set
+        const char* temp;
+    };
+    const std::string absolutePath = absolute.Path();
+    const Case cases[] = {
+        {".", "."}, {"sub", NULL}, {NULL, "."}, {NULL, "sub\\"}, {"\\", NULL}, {"C:sub", NULL},
+        {NULL, NULL}, {"", ""},
+        {".", absolutePath.c_str()}, // TMP is the one GetTempPathA takes
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string("TMP=") + (test.tmp ? test.tmp : "(none)") + " TEMP=" +
+                     (test.temp ? test.temp : "(none)"));
+        TempFolderOverride clear("");
+        SetEnvironmentVariableA("TMP", test.tmp);
+        SetEnvironmentVariableA("TEMP", test.temp);
+        DWORD size = 0xdeadbeef;
+        EXPECT_EQ(S_OK, component->GetSize(&size));
+        EXPECT_EQ(0u, size);
+        EXPECT_EQ(S_OK, component->Compact(FALSE, TRUE));
+        EXPECT_TRUE(Exists(work / "kept.txt"));
+        EXPECT_TRUE(Exists(work / "sub\\kept.txt"));
+        EXPECT_TRUE(Exists(absolute / "kept.txt"));
+    }
+    SetCurrentDirectoryA(previous);
+
+    // TEMP is taken when TMP is not set.
+    TempFolderOverride clear("");
+    SetEnvironmentVariableA("TMP", NULL);
+    SetEnvironmentVariableA("TEMP", absolutePath.c_str());
+    DWORD size = 0xdeadbeef;
+    EXPECT_EQ(S_OK, component->GetSize(&size));
+    EXPECT_EQ(3u, size);
+    EXPECT_EQ(S_OK, component->Compact(FALSE, TRUE));
+    EXPECT_FALSE(Exists(absolute / "kept.txt"));
+    component->Release();
+}
+
 TEST(Threads, ReferenceAndObjectCountsLoseNothingUnderConcurrency)
 {
     ICleanerComponent* shared = MakeComponent(CLSID_WinTempFiles);

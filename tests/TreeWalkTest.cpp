@@ -2,8 +2,13 @@
 
 #include <string>
 
+#include <vector>
+
 #include "TestSupport.h"
 #include "TreeWalk.h"
+#include "WalkBranches.h"
+
+#include <shellapi.h>
 
 namespace {
 
@@ -265,6 +270,161 @@ TEST(RemoveTree, EntriesWhosePathsWouldNotFitAreSkipped)
     std::string tooLong = "C:\\" + std::string(300, 'x');
     EXPECT_EQ(0, RemoveTree(tooLong.c_str(), FALSE, TRUE));
     EXPECT_EQ(0u, GetTreeSize(tooLong.c_str()));
+}
+
+// --- What the shell is handed ------------------------------------------------
+
+std::vector<FILEOP_FLAGS> g_shellFlags;
+void* g_realShellOperation = NULL;
+
+int WINAPI WatchShellOperation(LPSHFILEOPSTRUCTA operation)
+{
+    g_shellFlags.push_back(operation->fFlags);
+    typedef int(WINAPI * Operation)(LPSHFILEOPSTRUCTA);
+    return reinterpret_cast<Operation>(g_realShellOperation)(operation);
+}
+
+// The shell of Windows 2000 and later moves "x.htm" together with its folder
+// "x_files", whole and unlooked-at, unless told not to.
+TEST(RemoveTree, EveryShellCallAsksForNoConnectedFiles)
+{
+    ScratchDir dir("remove-connected");
+    MakeFile(dir / "page-5e1c.htm", 2);
+    MakeFile(dir / "page-5e1c_files\\image.gif", 2);
+    MakeFile(dir / "hidden-5e1c\\inside.txt", 2);
+    SetFileAttributesA((dir / "hidden-5e1c").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(dir / "single-5e1c.txt", 2);
+    g_shellFlags.clear();
+    {
+        ImportHook hook(GetModuleHandleA(NULL), "shell32.dll", "SHFileOperationA",
+                        reinterpret_cast<void*>(WatchShellOperation));
+        ASSERT_TRUE(hook.Hooked());
+        g_realShellOperation = hook.Original();
+        EXPECT_EQ(0, RemoveTree((dir / "single-5e1c.txt").c_str(), TRUE, FALSE));
+        EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), TRUE, TRUE));
+    }
+    EXPECT_EQ(4u, g_shellFlags.size()); // the single file, the page, the image, the hidden folder
+    for (FILEOP_FLAGS flags : g_shellFlags)
+        EXPECT_EQ(FOF_NO_CONNECTED_ELEMENTS, flags & FOF_NO_CONNECTED_ELEMENTS) << std::hex << flags;
+    EXPECT_FALSE(Exists(dir / "page-5e1c.htm"));
+    EXPECT_FALSE(Exists(dir / "hidden-5e1c"));
+    EXPECT_TRUE(Exists(dir.Path()));
+    EmptyTrash();
+}
+
+// --- Windows 95 and 98: names only -------------------------------------------
+
+WORD g_driveAttributes = 0;
+int g_driveAsked = 0;
+bool FakeDriveAttributes(int drive, WORD* attributes)
+{
+    g_driveAsked = drive;
+    *attributes = g_driveAttributes;
+    return true;
+}
+bool FailingDriveAttributes(int, WORD*)
+{
+    return false;
+}
+
+class Windows9xWalk : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous_ = UseWalkBranch(kWalkWindows9x);
+        previousDrives_ = UseDriveAttributes(FakeDriveAttributes);
+        g_driveAttributes = 0;
+        g_driveAsked = 0;
+    }
+    void TearDown() override
+    {
+        UseWalkBranch(previous_);
+        UseDriveAttributes(previousDrives_);
+    }
+    WalkBranch previous_ = kWalkWine;
+    DriveAttributesCall previousDrives_ = NULL;
+};
+
+// There folders have no identity: a SUBST drive, a network drive or a path
+// through a share may reach the system's folders under a name that the names
+// of the protected folders do not tell. Such a path is refused.
+TEST_F(Windows9xWalk, PathsThatMayReachAFolderUnderAnotherNameAreRefused)
+{
+    ScratchDir dir("nine-aliases");
+    const int drive = (dir.Path()[0] | 0x20) - 'a' + 1;
+    struct Case {
+        WORD attributes;
+        DriveAttributesCall call;
+        const char* what;
+    };
+    const Case refused[] = {{0x8000, FakeDriveAttributes, "a SUBST drive"},
+                            {0x1000, FakeDriveAttributes, "a network drive"},
+                            {0, FailingDriveAttributes, "a drive that cannot be asked"}};
+    for (const Case& test : refused) {
+        g_driveAttributes = test.attributes;
+        UseDriveAttributes(test.call);
+        MakeFile(dir / "junk.txt", 1);
+        MakeFile(dir / "single.txt", 1);
+        EXPECT_EQ(0, RemoveTree(dir.Path().c_str(), FALSE, TRUE)) << test.what;
+        EXPECT_EQ(0, RemoveTree((dir / "single.txt").c_str(), FALSE, TRUE)) << test.what;
+        EXPECT_TRUE(Exists(dir / "junk.txt")) << test.what;
+        EXPECT_TRUE(Exists(dir / "single.txt")) << test.what;
+    }
+    UseDriveAttributes(FakeDriveAttributes);
+    g_driveAttributes = 0x0042; // local, not SUBSTituted
+    EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), FALSE, TRUE));
+    EXPECT_EQ(drive, g_driveAsked);
+    EXPECT_FALSE(Exists(dir / "junk.txt"));
+    EXPECT_FALSE(Exists(dir / "single.txt"));
+    // A path through a share is refused before the network is asked.
+    for (const char* unc : {"\\\\localhost\\c$\\windows\\system", "\\\\127.0.0.1\\share\\temp\\x.txt"})
+        EXPECT_EQ(0, RemoveTree(unc, FALSE, TRUE)) << unc;
+}
+
+TEST(WalkPlatform, TheRealDriveCheckOf95And98FailsClosedWhereItCannotAsk)
+{
+    // Wine has no VWIN32 device: the check cannot answer, and a 95/98 walk
+    // that relies on it refuses every path.
+    WORD attributes = 0xdead;
+    EXPECT_FALSE(ReadDriveAttributes(3, &attributes));
+    EXPECT_EQ(0xdead, attributes);
+    EXPECT_TRUE(DriveIsAlias(0x8000));
+    EXPECT_TRUE(DriveIsAlias(0x1000));
+    EXPECT_TRUE(DriveIsAlias(0x9042));
+    EXPECT_FALSE(DriveIsAlias(0x0042));
+    EXPECT_FALSE(DriveIsAlias(0));
+
+    ScratchDir dir("nine-real-check");
+    MakeFile(dir / "junk.txt", 1);
+    WalkBranch previous = UseWalkBranch(kWalkWindows9x);
+    DriveAttributesCall previousDrives = UseDriveAttributes(ReadDriveAttributes);
+    EXPECT_EQ(0, RemoveTree(dir.Path().c_str(), FALSE, TRUE));
+    UseDriveAttributes(previousDrives);
+    UseWalkBranch(previous);
+    EXPECT_TRUE(Exists(dir / "junk.txt"));
+}
+
+TEST(WalkPlatform, EachBranchLacksWhatItsSystemLacks)
+{
+    WalkBranch own = UseWalkBranch(kWalkWindows9x);
+    EXPECT_FALSE(Platform().OpensFolders());
+    EXPECT_EQ(nullptr, Platform().createFile);
+    UseWalkBranch(kWalkWindowsNT4);
+    EXPECT_TRUE(Platform().OpensFolders());
+    EXPECT_NE(nullptr, Platform().createFile);
+    EXPECT_EQ(0u, Platform().reparseFlag);
+    EXPECT_EQ(nullptr, Platform().finalPath);
+    UseWalkBranch(kWalkWindows2000);
+    EXPECT_EQ(static_cast<DWORD>(FILE_FLAG_OPEN_REPARSE_POINT), Platform().reparseFlag);
+    EXPECT_EQ(nullptr, Platform().finalPath);
+    UseWalkBranch(kWalkWindowsVista);
+    EXPECT_NE(nullptr, Platform().finalPath);
+    EXPECT_FALSE(Platform().filesHideLinks);
+    UseWalkBranch(kWalkWine);
+    EXPECT_TRUE(Platform().filesHideLinks);
+    EXPECT_NE(nullptr, Platform().unixName);
+    UseWalkBranch(own);
+    EXPECT_EQ(kWalkWine, own); // the tests run under Wine
 }
 
 } // namespace

@@ -8,7 +8,9 @@
 // into, must be byte for byte the same after every run; so must it when the
 // tree is changed while it is walked. Every tree is run in the four flag
 // combinations with the Recycle Bin usable, and again in a second process
-// where it cannot be used.
+// where it cannot be used; and on every road the walkers take, with the
+// links that road's systems have (none on 95/98, no links to files before
+// Wine, which shows them as files).
 //
 // LARKSPIRE_WALK_SEED=<n> starts the seeds at n, LARKSPIRE_WALK_TREES=<n>
 // runs n trees; a failure names its seed.
@@ -22,6 +24,7 @@
 #include "ImportHook.h"
 #include "TestSupport.h"
 #include "TreeWalk.h"
+#include "WalkBranches.h"
 
 namespace {
 
@@ -65,8 +68,8 @@ std::string Narrow(const std::wstring& text)
 
 class Tree {
 public:
-    Tree(unsigned seed, const std::string& root, const std::string& outside)
-        : random_(seed), root_(root), outside_(outside)
+    Tree(unsigned seed, const std::string& root, const std::string& outside, bool folderLinks, bool fileLinks)
+        : random_(seed), root_(root), outside_(outside), folderLinks_(folderLinks), fileLinks_(fileLinks)
     {
     }
 
@@ -228,16 +231,18 @@ private:
                                               FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_READONLY};
                 int sub = Add(folder, name, Kind::Folder, kinds[Pick(10)]);
                 DrawFolder(sub, depth + 1);
-            } else if (roll < 86) {
+            } else if (roll < 86 && folderLinks_) {
                 int link = Add(folder, name, Kind::FolderLink, 0);
                 // Mostly outside; sometimes a folder of the tree itself.
                 nodes_[link].target = Chance(65) ? Widen(outside_ + (Chance(50) ? "\\folder" : "")) : Widen(root_);
-            } else if (roll < 95) {
+            } else if (roll >= 86 && roll < 95 && fileLinks_) {
                 int link = Add(folder, name, Kind::FileLink, 0);
                 nodes_[link].target = Widen(outside_ + "\\precious.txt");
                 nodes_[link].sizeThroughLink = kPreciousSize;
-            } else {
+            } else if (roll >= 95 && folderLinks_) {
                 Add(folder, name, Kind::Dangling, 0);
+            } else {
+                Add(folder, name, Kind::File, 0); // where this road's systems have no such link
             }
         }
     }
@@ -278,6 +283,7 @@ private:
     std::mt19937 random_;
     std::string root_;
     std::string outside_;
+    bool folderLinks_, fileLinks_;
     std::vector<Node> nodes_;
 };
 
@@ -552,11 +558,23 @@ struct Locks {
     std::vector<HANDLE> handles;
 };
 
-TEST(WalkModel, RandomTreesLoseExactlyWhatTheRulesSayAndNothingOutside)
+class WalkModel : public WalkBranches {
+protected:
+    // Wine's road is the one these machines take; the others get a quarter
+    // of the trees.
+    unsigned Trees(unsigned divisor) const
+    {
+        unsigned trees = EnvironmentNumber("LARKSPIRE_WALK_TREES", 60) / divisor;
+        return Branch() == kWalkWine ? trees : (trees + 3) / 4;
+    }
+};
+
+TEST_P(WalkModel, RandomTreesLoseExactlyWhatTheRulesSayAndNothingOutside)
 {
     const unsigned first = EnvironmentNumber("LARKSPIRE_WALK_SEED", 1);
-    const unsigned trees = EnvironmentNumber("LARKSPIRE_WALK_TREES", 60);
+    const unsigned trees = Trees(1);
     const bool binUsable = !RecycleBinUnusable();
+    const ProtectedFolders protectedFolders;
     ScratchDir scratch("walk-model");
     const std::string root = scratch / "tree";
     const std::string outside = scratch / "outside";
@@ -566,7 +584,7 @@ TEST(WalkModel, RandomTreesLoseExactlyWhatTheRulesSayAndNothingOutside)
     int runs = 0, checked = 0;
     for (unsigned seed = first; seed < first + trees && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed) + (binUsable ? "" : ", Recycle Bin unusable"));
-        Tree tree(seed, root, outside);
+        Tree tree(seed, root, outside, FolderLinks(), FileLinks());
         tree.Draw();
         tree.Make();
         {
@@ -580,7 +598,7 @@ TEST(WalkModel, RandomTreesLoseExactlyWhatTheRulesSayAndNothingOutside)
             Model model(tree, recycle, removeFolders, binUsable);
             {
                 Locks locks(tree);
-                EXPECT_EQ(1, RemoveTree(root.c_str(), recycle, removeFolders));
+                EXPECT_EQ(1, RemoveTree(root.c_str(), recycle, removeFolders, protectedFolders));
             }
             ++runs;
             for (size_t i = 0; i < tree.Nodes().size(); ++i) {
@@ -606,7 +624,8 @@ TEST(WalkModel, RandomTreesLoseExactlyWhatTheRulesSayAndNothingOutside)
         EmptyTrash();
     }
     WipeTree(root);
-    printf("walk model: %u trees from seed %u, %d runs, %d entries checked%s\n", trees, first, runs,
+    printf("walk model, %s: %u trees from seed %u, %d runs, %d entries checked%s\n",
+           WalkBranchName(testing::TestParamInfo<WalkBranch>(Branch(), 0)).c_str(), trees, first, runs,
            checked, binUsable ? "" : ", Recycle Bin unusable");
     if (binUsable) {
         EXPECT_EQ(0u, RerunWithoutRecycleBin()) << "the same trees with the Recycle Bin unusable";
@@ -666,10 +685,13 @@ BOOL WINAPI MutatingFindNext(HANDLE find, LPWIN32_FIND_DATAA data)
     return reinterpret_cast<FindNext>(g_realFindNext)(find, data);
 }
 
-TEST(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
+TEST_P(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
 {
+    if (!FolderLinks())
+        GTEST_SKIP() << "the changes make links, which this road's systems do not have";
     const unsigned first = EnvironmentNumber("LARKSPIRE_WALK_SEED", 1);
-    const unsigned trees = EnvironmentNumber("LARKSPIRE_WALK_TREES", 60) / 3;
+    const unsigned trees = Trees(3);
+    const ProtectedFolders protectedFolders;
     ScratchDir scratch("walk-changing");
     const std::string root = scratch / "tree";
     const std::string outside = scratch / "outside";
@@ -682,7 +704,7 @@ TEST(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
     int runs = 0, mutations = 0;
     for (unsigned seed = first; seed < first + trees && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        Tree tree(seed, root, outside);
+        Tree tree(seed, root, outside, FolderLinks(), FileLinks());
         tree.Draw();
         for (int flags = 0; flags < 4; ++flags) {
             const bool recycle = flags >= 2, removeFolders = (flags & 1) != 0;
@@ -690,7 +712,7 @@ TEST(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
             tree.Make();
             Mutator mutator = {std::mt19937(seed * 4 + flags), &tree, outside, 3, 0, ""};
             g_mutator = &mutator;
-            RemoveTree(root.c_str(), recycle, removeFolders);
+            RemoveTree(root.c_str(), recycle, removeFolders, protectedFolders);
             GetTreeSize(root.c_str());
             g_mutator = NULL;
             ++runs;
@@ -707,8 +729,11 @@ TEST(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
         EmptyTrash();
     }
     WipeTree(root);
-    printf("walk model, changing trees: %u trees, %d runs, %d changes made during walks\n", trees, runs,
+    printf("walk model, %s, changing trees: %u trees, %d runs, %d changes made during walks\n",
+           WalkBranchName(testing::TestParamInfo<WalkBranch>(Branch(), 0)).c_str(), trees, runs,
            mutations);
 }
+
+INSTANTIATE_WALK_BRANCHES(WalkModel);
 
 } // namespace
