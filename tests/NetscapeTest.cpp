@@ -2,6 +2,7 @@
 // files and folders and 4.x profiles in scratch folders, the typed-address
 // list, and its property page.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -415,6 +416,42 @@ TEST_F(NetscapeCompact, MissingOrUnusableBrowserSettingsRemoveNothing)
     EXPECT_TRUE(Exists(work / "cache\\kept.dat"));
     EXPECT_TRUE(Exists(work / "kept.dat"));
     EXPECT_TRUE(Exists(work / "Cookies.txt"));
+}
+
+// A setting that names the system's folders, or the user's documents, by
+// mistake or malice: nothing there is removed, a folder below the documents
+// is (it is what was asked for).
+TEST_F(NetscapeCompact, SettingsNamingTheSystemsOrTheUsersOwnFoldersRemoveNothingThere)
+{
+    char system[MAX_PATH] = "", documents[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    SHGetSpecialFolderPathA(NULL, documents, CSIDL_PERSONAL, FALSE);
+    ASSERT_NE('\0', documents[0]);
+    char name[64];
+    wsprintfA(name, "larkspire-sentinel-%lu", GetCurrentProcessId());
+    const std::string drivers = std::string(system) + "\\drivers";
+    const std::string sentinels[] = {drivers + "\\" + name + ".sys", drivers + "\\etc\\" + name,
+                                     std::string(documents) + "\\" + name + ".doc",
+                                     std::string(documents) + "\\Cookies.txt",
+                                     std::string(system) + "\\Netscape.hst"};
+    for (const std::string& sentinel : sentinels)
+        MakeFile(sentinel, 3);
+    const std::string documentsCache = std::string(documents) + "\\Cache\\" + name + ".htm";
+    MakeFile(documentsCache, 3);
+    WriteString(HKEY_CURRENT_USER, kCacheKey, "Cache Dir", drivers.c_str());
+    WriteString(HKEY_CURRENT_USER, kHistoryKey, "History File", (drivers + "\\etc\\" + name).c_str());
+    WriteString(HKEY_CURRENT_USER, kCookiesKey, "Cookie File", sentinels[2].c_str());
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "system");
+    WriteString(HKEY_LOCAL_MACHINE, UserKey("system").c_str(), "DirRoot", system);
+    Compact(TRUE, TRUE);
+    WriteString(HKEY_LOCAL_MACHINE, UserKey("system").c_str(), "DirRoot", documents);
+    Compact(FALSE, TRUE);
+    for (const std::string& sentinel : sentinels) {
+        EXPECT_TRUE(Exists(sentinel)) << sentinel;
+        DeleteFileA(sentinel.c_str());
+    }
+    EXPECT_FALSE(Exists(documentsCache));
+    RemoveDirectoryA((std::string(documents) + "\\Cache").c_str());
 }
 
 // ---- The "Netscape" page ----
