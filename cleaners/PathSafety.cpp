@@ -308,7 +308,8 @@ bool VolumeName(HANDLE file, WCHAR* out, int capacity)
 // Where an open folder lies, made from its name on its volume and the drive
 // letter of that volume (before Vista, which tells no final path). A SUBST
 // drive shares its volume's serial number but names another folder at its
-// root: only a root that is the volume's own is taken.
+// root: only a root that is the volume's own is taken, and the path made is
+// taken only when it leads back to the folder itself.
 bool VolumePhysicalPath(HANDLE folder, char* out)
 {
     WCHAR name[MAX_PATH + 16];
@@ -316,27 +317,32 @@ bool VolumePhysicalPath(HANDLE folder, char* out)
     if (!VolumeName(folder, name, MAX_PATH + 16) || !FolderIdentityOf(folder, &identity, NULL))
         return false;
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    DWORD drives = GetLogicalDrives();
     bool found = false;
     for (int drive = 2; drive < 26 && !found; ++drive) {
         char root[4] = {static_cast<char>('A' + drive), ':', '\\', '\0'};
-        UINT type = (drives & (1u << drive)) != 0 ? GetDriveTypeA(root) : DRIVE_NO_ROOT_DIR;
+        UINT type = GetDriveTypeA(root);
         if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE && type != DRIVE_RAMDISK && type != DRIVE_CDROM)
             continue;
-        DWORD serial = 0;
-        if (!GetVolumeInformationA(root, NULL, 0, &serial, NULL, NULL, NULL, 0) || serial != identity.volume)
-            continue;
         HANDLE rootFolder = ProbeFolderThroughLinks(root);
+        FolderIdentity rootIdentity;
         WCHAR rootName[4];
-        bool volumeRoot = VolumeName(rootFolder, rootName, 4) && rootName[1] == L'\0';
+        bool volumeRoot = FolderIdentityOf(rootFolder, &rootIdentity, NULL) &&
+                          rootIdentity.volume == identity.volume && VolumeName(rootFolder, rootName, 4) &&
+                          rootName[1] == L'\0';
         if (rootFolder != INVALID_HANDLE_VALUE)
             CloseHandle(rootFolder);
-        if (!volumeRoot)
-            continue;
         WCHAR wide[MAX_PATH + 20] = {static_cast<WCHAR>(root[0]), L':'};
-        found = WideAppend(wide, 2, MAX_PATH + 20, name) && PlainPathFromWide(wide, out);
+        if (!volumeRoot || !WideAppend(wide, 2, MAX_PATH + 20, name) || !PlainPathFromWide(wide, out))
+            continue;
+        HANDLE again = ProbeFolderThroughLinks(out);
+        FolderIdentity againIdentity;
+        found = FolderIdentityOf(again, &againIdentity, NULL) && SameIdentity(againIdentity, identity);
+        if (again != INVALID_HANDLE_VALUE)
+            CloseHandle(again);
     }
     SetErrorMode(oldMode);
+    if (!found)
+        out[0] = '\0';
     return found;
 }
 

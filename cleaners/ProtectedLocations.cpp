@@ -107,7 +107,7 @@ bool SystemDriveRoot(int drive, char* out)
 {
     // A: and B: are floppy drives: a look at one would spin it up. Their
     // roots are refused by name like every other.
-    if (drive < 2 || drive >= 26 || (GetLogicalDrives() & (1u << drive)) == 0)
+    if (drive < 2 || drive >= 26)
         return false;
     out[0] = static_cast<char>('A' + drive);
     out[1] = ':';
