@@ -83,13 +83,18 @@ export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 mkdir -p "$XDG_DATA_HOME"
 
 if [ -z "${DISPLAY:-}" ]; then
+    # (A number left by an earlier run must not be read before this
+    # server's own arrives.)
+    rm -f "$root/display"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" </dev/null >/dev/null 2>&1 &
     echo $! >"$root/xvfb.pid"
+    # The number arrives as a line once the server listens; wait for all of it.
     for _ in $(seq 100); do
-        [ -s "$root/display" ] && break
+        grep -qx '[0-9][0-9]*' "$root/display" 2>/dev/null && break
         sleep 0.1
     done
-    [ -s "$root/display" ] || { echo "run: Xvfb did not start" >&2; stop_run; exit 1; }
+    grep -qx '[0-9][0-9]*' "$root/display" 2>/dev/null ||
+        { echo "run: Xvfb did not start" >&2; stop_run; exit 1; }
     export DISPLAY=":$(cat "$root/display")"
     echo "run: no display; using a virtual one ($DISPLAY)"
 fi
