@@ -2,16 +2,20 @@
 # Times the folder walkers (GetTreeSize, RemoveTree) against Wine's own cmd
 # built-ins and the native tools, on a generated tree of about 22,000 files.
 #
-#   bench/run.sh [-b build folder] [-a i686|x86_64] [-n runs] [-c] [-x]
+#   bench/run.sh [-b build folder] [-a i686|x86_64] [-n runs] [-c] [-q] [-x]
 #
 #   -b  build folder (default build/bench); configured and built when needed
 #   -a  target; default i686 when 32-bit Wine runs on this machine, else x86_64
 #   -n  runs per measurement, the median is reported (default 3)
 #   -c  no sync after copying: the copies stay in the page cache, so the
 #       figures show the programs' own cost rather than the disk's
+#   -q  leave out Wine's cmd built-ins (dir /s, rd /s /q: most of the time)
 #   -x  also time the cmd built-ins from inside Wine (a cross-check) and the
 #       experimental walks in bench/WalkBench.cpp
 #
+# Besides the baselines, each walker is timed against its floor, a walk that
+# makes only the calls its work needs at the least (walk_bench bare-remove,
+# bare-size), and the Recycle Bin walk against one shell call per file.
 # Every measurement runs on a fresh copy (cp -a) of one master tree kept in
 # <build>/bench-scratch, written back to disk (sync) before it is timed; the
 # copies and the Recycle Bin are emptied as it goes, the master stays for the
@@ -28,14 +32,16 @@ arch=
 runs=3
 variants=0
 cached=0
-while getopts b:a:n:cx option; do
+quick=0
+while getopts b:a:n:cqx option; do
     case $option in
     b) build=$OPTARG ;;
     a) arch=$OPTARG ;;
     n) runs=$OPTARG ;;
     c) cached=1 ;;
+    q) quick=1 ;;
     x) variants=1 ;;
-    *) echo "usage: $0 [-b build folder] [-a i686|x86_64] [-n runs] [-c] [-x]" >&2; exit 2 ;;
+    *) echo "usage: $0 [-b build folder] [-a i686|x86_64] [-n runs] [-c] [-q] [-x]" >&2; exit 2 ;;
     esac
 done
 
@@ -195,12 +201,16 @@ while [ "$run" -le "$runs" ]; do
     fresh_copy; record size "$(walk_bench size "$wcopy")"
     [ "$(cat "$last")" = "$bytes" ] || warn "GetTreeSize gave $(cat "$last"), not $bytes"
     drop_copy
-    fresh_copy; record dir "$(wall "$wine" cmd /c dir /s /a "$wcopy" '>NUL')"; drop_copy
+    fresh_copy; record bare-size "$(walk_bench bare-size "$wcopy")"
+    [ "$(cat "$last")" = "$bytes" ] || warn "bare-size gave $(cat "$last"), not $bytes"
+    drop_copy
+    [ "$quick" = 1 ] || { fresh_copy; record dir "$(wall "$wine" cmd /c dir /s /a "$wcopy" '>NUL')"; drop_copy; }
     fresh_copy; record du "$(wall du -sb "$copy")"; drop_copy
 
     # Deletion.
     fresh_copy; record remove "$(walk_bench remove "$wcopy")"; check_empty RemoveTree; drop_copy
-    fresh_copy; record rd "$(wall "$wine" cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"
+    fresh_copy; record bare-remove "$(walk_bench bare-remove "$wcopy")"; check_empty bare-remove; drop_copy
+    [ "$quick" = 1 ] || { fresh_copy; record rd "$(wall "$wine" cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"; }
     fresh_copy; record rm "$(wall rm -rf "$copy")"; check_gone "rm -rf"
 
     # Recycle Bin.
@@ -213,7 +223,7 @@ while [ "$run" -le "$runs" ]; do
     if [ "$variants" = 1 ]; then
         fresh_copy; record dir-spawn "$(walk_bench spawn cmd /c dir /s /a "$wcopy" '>NUL')"; drop_copy
         fresh_copy; record rd-spawn "$(walk_bench spawn cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"
-        for op in size-open size-openfind size-attr size-find size-basic size-star walk guard; do
+        for op in size-openfind size-attr size-find size-basic size-star walk guard; do
             fresh_copy; record "$op" "$(walk_bench "$op" "$wcopy")"
             case $op in size*) [ "$(cat "$last")" = "$bytes" ] || warn "$op gave $(cat "$last")" ;; esac
             drop_copy
@@ -242,6 +252,7 @@ noop=$(median noop-wall)
 du=$(num "$(median du)"); rm=$(num "$(median rm)")
 size=$(num "$(median size)"); remove=$(num "$(median remove)")
 recycle=$(num "$(median recycle)"); each=$(num "$(median recycle-each)")
+bare_size=$(num "$(median bare-size)"); bare_remove=$(num "$(median bare-remove)")
 dir=$(minus "$(median dir)" "$noop"); rd=$(minus "$(median rd)" "$noop")
 
 echo
@@ -252,10 +263,12 @@ echo "cmd rows: wall time minus 'cmd /c exit' ($(num "$noop") ms, range $(range 
 echo
 printf '%-38s %10s %11s %9s\n' "measurement" "ms" "range" "vs native"
 row "GetTreeSize                 walk_bench" "$size" size "$du"
-row "cmd /c dir /s /a >NUL       wall-exit" "$dir" dir "$du"
+row "bare-size (the floor)       walk_bench" "$bare_size" bare-size "$du"
+[ "$quick" = 1 ] || row "cmd /c dir /s /a >NUL       wall-exit" "$dir" dir "$du"
 row "du -sb                      native" "$du" du "$du"
 row "RemoveTree, delete          walk_bench" "$remove" remove "$rm"
-row "cmd /c rd /s /q             wall-exit" "$rd" rd "$rm"
+row "bare-remove (the floor)     walk_bench" "$bare_remove" bare-remove "$rm"
+[ "$quick" = 1 ] || row "cmd /c rd /s /q             wall-exit" "$rd" rd "$rm"
 row "rm -rf                      native" "$rm" rm "$rm"
 row "RemoveTree, recycle         walk_bench" "$recycle" recycle "$rm"
 row "recycle-each, 1 call a file walk_bench" "$each" recycle-each "$rm"
@@ -269,16 +282,22 @@ if [ "$variants" = 1 ]; then
     row "cmd /c rd /s /q             spawn-exit" "$rd_spawn" rd-spawn "$rm"
     echo
     echo "Other ways to walk (bench/WalkBench.cpp, not product code):"
-    for k in size-open size-openfind size-attr size-find size-basic size-star walk guard; do
+    for k in size-openfind size-attr size-find size-basic size-star walk guard; do
         row "$k" "$(num "$(median "$k")")" "$k" "$du"
     done
     row "recycle-folder" "$(num "$(median recycle-folder)")" recycle-folder "$rm"
 fi
 r_size=$(ratio "$size" "$dir"); r_remove=$(ratio "$remove" "$rd"); r_recycle=$(ratio "$recycle" "$each")
+r_size_bare=$(ratio "$size" "$bare_size"); r_remove_bare=$(ratio "$remove" "$bare_remove")
 echo
-echo "GetTreeSize / dir /s        $r_size   (target <= 1.5: $(verdict "$r_size" 1.5))"
-echo "RemoveTree / rd /s /q       $r_remove   (target <= 1.2: $(verdict "$r_remove" 1.2))"
-echo "RemoveTree recycle / each   $r_recycle"
-echo "RESULT files=$files size=$size dir=$dir du=$du remove=$remove rd=$rd rm=$rm" \
-     "recycle=$recycle recycle_each=$each size/dir=$r_size remove/rd=$r_remove" \
-     "recycle/each=$r_recycle size/du=$(ratio "$size" "$du") remove/rm=$(ratio "$remove" "$rm")"
+echo "GetTreeSize / bare-size     $r_size_bare   (target <= 1.15: $(verdict "$r_size_bare" 1.15))"
+echo "RemoveTree / bare-remove    $r_remove_bare   (target <= 1.25: $(verdict "$r_remove_bare" 1.25))"
+echo "RemoveTree recycle / each   $r_recycle   (target <= 0.6: $(verdict "$r_recycle" 0.6))"
+if [ "$quick" = 0 ]; then
+    echo "GetTreeSize / dir /s        $r_size   (target <= 1.5: $(verdict "$r_size" 1.5))"
+    echo "RemoveTree / rd /s /q       $r_remove   (target <= 1.2: $(verdict "$r_remove" 1.2))"
+fi
+echo "RESULT files=$files size=$size bare_size=$bare_size dir=$dir du=$du remove=$remove" \
+     "bare_remove=$bare_remove rd=$rd rm=$rm recycle=$recycle recycle_each=$each" \
+     "size/bare=$r_size_bare remove/bare=$r_remove_bare recycle/each=$r_recycle" \
+     "size/dir=$r_size remove/rd=$r_remove size/du=$(ratio "$size" "$du") remove/rm=$(ratio "$remove" "$rm")"

@@ -399,6 +399,24 @@ bool PhysicalPathOf(HANDLE folder, char* out)
     return FinalPath(folder, out) || VolumePhysicalPath(folder, out);
 }
 
+bool ReachesUnderAnotherName(const char* full)
+{
+    if (Platform().OpensFolders())
+        return false;
+    if (!IsDriveLetter(full[0]) || full[1] != ':')
+        return true;
+    char root[4] = {full[0], ':', '\\', '\0'};
+    UINT type = GetDriveTypeA(root);
+    if (type == DRIVE_REMOTE || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR)
+        return true;
+    DriveAttributesCall driveAttributes = Platform().driveAttributes;
+    WORD attributes = 0;
+    int drive = (full[0] | 0x20) - 'a' + 1;
+    if (driveAttributes == NULL || !driveAttributes(drive, &attributes))
+        return true;
+    return DriveIsAlias(attributes);
+}
+
 // --- ProtectedFolders --------------------------------------------------------
 
 namespace {
@@ -657,24 +675,6 @@ bool ProtectedFolders::RefusesByName(const char* full) const
     return false;
 }
 
-// Windows 95 and 98 know a folder only by its name: a path that may reach one
-// under another name (through the network, a share of this computer, a
-// SUBST drive) cannot be judged, and is refused.
-bool ProtectedFolders::RefusesDrive(const char* full) const
-{
-    if (!IsDriveLetter(full[0]) || full[1] != ':')
-        return true;
-    char root[4] = {full[0], ':', '\\', '\0'};
-    UINT type = GetDriveTypeA(root);
-    if (type == DRIVE_REMOTE || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR)
-        return true;
-    DriveAttributesCall driveAttributes = Platform().driveAttributes;
-    WORD attributes = 0;
-    int drive = (full[0] | 0x20) - 'a' + 1;
-    if (driveAttributes == NULL || !driveAttributes(drive, &attributes))
-        return true;
-    return DriveIsAlias(attributes);
-}
 
 
 // True when `path` or a folder above it is a system folder. Where the path
@@ -712,7 +712,7 @@ bool ProtectedFolders::Refuses(HANDLE folder, const char* full, const char* phys
     if (incomplete_ || RefusesByName(full) || (located && RefusesByName(physical)))
         return true;
     if (!opensFolders_)
-        return RefusesDrive(full);
+        return ReachesUnderAnotherName(full);
     FolderIdentity identity;
     if (!FolderIdentityOf(folder, &identity, NULL) || above_.Contains(identity) || IsVolumeRoot(folder))
         return true;

@@ -54,6 +54,12 @@ bool FolderIdentityOf(HANDLE folder, FolderIdentity* identity, DWORD* attributes
 // on its volume behind the drive letter of that volume. False when unknown.
 bool PhysicalPathOf(HANDLE folder, char* out);
 
+// True on Windows 95 and 98, where folders are known only by their names,
+// for a canonical path that may reach a folder under another name: a network
+// path or drive, a SUBST drive, a drive that cannot be asked. Decided before
+// the path is touched at all.
+bool ReachesUnderAnotherName(const char* full);
+
 // The folders that a cleaning must never walk or remove files from, and
 // every folder above one of them, gathered when the object is made.
 class ProtectedFolders {
@@ -73,9 +79,6 @@ public:
     // path there that may reach a folder under another name (a network
     // drive or path, a SUBST drive) is refused.
     bool Refuses(HANDLE folder, const char* full, const char* physical) const;
-    // True on Windows 95 and 98 for a path that may reach a folder under
-    // another name (see Refuses), decided before the path is touched at all.
-    bool RefusesAlias(const char* full) const { return !opensFolders_ && RefusesDrive(full); }
     // The same for a canonical path: what it leads to is opened and judged;
     // a missing folder is judged by its name.
     bool RefusesPath(const char* full) const;
@@ -107,7 +110,6 @@ private:
     void AddAboveDriveRoot(const char* root, int depth);
     void AddIdentity(IdentitySet& set, const FolderIdentity& identity);
     bool RefusesByName(const char* full) const;
-    bool RefusesDrive(const char* full) const;
     bool ChainMeetsWhole(const char* path, bool located) const;
 
     LocationList names_;      // canonical and long forms, for 95/98 and as a first look

@@ -102,11 +102,27 @@ DWORD FileSize(const char* path)
     return high != 0 ? 0xFFFFFFFFu : low;
 }
 
-// Moves `path` (a file, or a folder known to hold no link) to the Recycle
-// Bin without questions, progress or error boxes: a cleaning runs unattended.
+// Hands the shell a list of paths (each ended by a zero, the list by an
+// empty one) to move to the Recycle Bin without questions, progress or error
+// boxes: a cleaning runs unattended. False when the shell reports that not
+// everything went.
+bool RecycleList(const char* list)
+{
+    SHFILEOPSTRUCTA operation;
+    ZeroMemory(&operation, sizeof(operation));
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list;
+    // The shell of Windows 2000 and later would take "x.htm" with its folder
+    // "x_files" (and "x_files" with its page) whole and unlooked-at; older
+    // shells ignore the flag.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI |
+                       FOF_NO_CONNECTED_ELEMENTS;
+    return SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+// Moves `path` (a file, or a folder known to hold no link) to the Recycle Bin.
 void Recycle(const char* path)
 {
-    // The shell takes a list of paths ended by an empty one.
     char from[kPathBuffer + 1];
     int length = lstrlenA(path);
     if (length + 2 > static_cast<int>(sizeof(from)))
@@ -114,18 +130,64 @@ void Recycle(const char* path)
     CopyMemory(from, path, length);
     from[length] = '\0';
     from[length + 1] = '\0';
-
-    SHFILEOPSTRUCTA operation;
-    ZeroMemory(&operation, sizeof(operation));
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from;
-    // The shell of Windows 2000 and later would take "x.htm" with its folder
-    // "x_files" (and "x_files" with its page) whole and unlooked-at; older
-    // shells ignore the flag.
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI |
-                       FOF_NO_CONNECTED_ELEMENTS;
-    SHFileOperationA(&operation);
+    RecycleList(from);
 }
+
+// The files of one folder that are to go to the Recycle Bin, each checked as
+// itself, handed to the shell in one call: a call costs far more than a
+// file. Bounded, so that a folder of many files takes several calls.
+class RecycleBatch {
+public:
+    RecycleBatch() : used_(0), count_(0) { list_[0] = '\0'; }
+
+    bool Empty() const { return count_ == 0; }
+
+    void Drop()
+    {
+        used_ = 0;
+        count_ = 0;
+        list_[0] = '\0';
+    }
+
+    // Adds `path`; false when it does not fit (hand the list over first).
+    bool Add(const char* path)
+    {
+        int length = lstrlenA(path);
+        if (count_ == kMaxFiles || used_ + length + 2 > static_cast<int>(sizeof(list_)))
+            return false;
+        CopyMemory(list_ + used_, path, length + 1);
+        used_ += length + 1;
+        list_[used_] = '\0';
+        ++count_;
+        return true;
+    }
+
+    // Hands the list to the shell; false when the shell says that not all
+    // of it went (a file in use, say).
+    bool Hand()
+    {
+        bool done = count_ == 0 || RecycleList(list_);
+        if (done)
+            Drop();
+        return done;
+    }
+
+    // Whatever of the list is still there, one file a call, so that one
+    // file cannot keep the others back.
+    void HandEach()
+    {
+        for (const char* path = list_; *path != '\0'; path += lstrlenA(path) + 1)
+            if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+                Recycle(path);
+        Drop();
+    }
+
+private:
+    static const int kMaxFiles = 256;
+    char list_[16384 + 2];
+    int used_;
+    int count_;
+};
 
 // A folder pinned for the length of its walk. On Windows NT it is held open
 // without delete sharing, so that it cannot be renamed or removed meanwhile,
@@ -216,26 +278,30 @@ public:
     // something it deletes it, through a link too.
     void RecycleEntry(const char* name, const char* path, const char* bare) const
     {
-        if (!Platform().OpensFolders()) {
-            Recycle(path); // Windows 95 and 98 have no links
-            return;
-        }
-        bool here;
+        if (MayRecycle(name, path) && StillNamedBy(bare))
+            Recycle(path);
+    }
+
+    // Whether the file `name` of the folder (whose path with it is `path`)
+    // may go to the Recycle Bin by that path: it is a file lying in this
+    // folder, not a folder or a link put in its place. (That the folder's
+    // own path still leads to the folder is asked before the shell is
+    // called: see StillNamedBy.)
+    bool MayRecycle(const char* name, const char* path) const
+    {
+        if (!Platform().OpensFolders())
+            return true; // Windows 95 and 98 have no links
         if (resolved_.checkable) {
             // Links to files show as files here. The file of that name must
             // lie in this folder, where the folder lay when it was pinned: a
             // folder of the path moved or replaced by a link since then
             // shows in where the file now lies. A folder does not open so.
-            here = HoldsFile(name);
-        } else {
-            // A link shows as one; the folders of the path are held open
-            // without delete sharing and cannot be renamed meanwhile.
-            DWORD attributes = GetFileAttributesA(path);
-            here = attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes) &&
-                   !IsLink(attributes) && StillNamedBy(bare);
+            return HoldsFile(name);
         }
-        if (here)
-            Recycle(path);
+        // A link shows as one; the folders of the path are held open
+        // without delete sharing and cannot be renamed meanwhile.
+        DWORD attributes = GetFileAttributesA(path);
+        return attributes != INVALID_FILE_ATTRIBUTES && !IsFolder(attributes) && !IsLink(attributes);
     }
 
     // True when the file `name` lies in this folder itself, not reached
@@ -338,7 +404,23 @@ struct RemoveContext {
     BOOL recycle;
     BOOL removeFolders;
     const ProtectedFolders* protectedFolders;
+    RecycleBatch* batch; // NULL: one shell call a file
 };
+
+// Hands the folder's batch of files to the shell, once it is known that the
+// folder's path `bare` still leads to the folder `pin` holds.
+void HandBatch(const PinnedFolder& pin, const char* bare, const RemoveContext& context)
+{
+    RecycleBatch* batch = context.batch;
+    if (batch == NULL || batch->Empty())
+        return;
+    if (!pin.StillNamedBy(bare) || batch->Hand())
+        batch->Drop();
+    else if (pin.StillNamedBy(bare))
+        batch->HandEach();
+    else
+        batch->Drop();
+}
 
 void RemoveEntries(const char* folder, const char* bare, PinnedFolder& pin, HANDLE find,
                    WIN32_FIND_DATAA& entry, const RemoveContext& context);
@@ -365,6 +447,7 @@ int WalkPinned(const char* folder, PinnedFolder& pin, const RemoveContext& conte
     }
     RemoveEntries(folder, bare, pin, find, entry, context);
     FindClose(find);
+    HandBatch(pin, bare, context);
     return 1;
 }
 
@@ -384,6 +467,7 @@ void RemoveEntries(const char* folder, const char* bare, PinnedFolder& pin, HAND
                 continue;
             char bareChild[kPathBuffer];
             Bare(child, bareChild);
+            HandBatch(pin, bare, context); // the batch serves one folder at a time
             PinnedFolder childPin;
             if (childPin.PinChild(pin, name, bareChild, *context.protectedFolders) &&
                 WalkPinned(child, childPin, context) && context.removeFolders) {
@@ -403,10 +487,15 @@ void RemoveEntries(const char* folder, const char* bare, PinnedFolder& pin, HAND
             if (GetFileAttributesA(bareChild) == attributes && pin.StillNamedBy(bare))
                 Recycle(bareChild);
         } else if (Join(child, sizeof(child), folder, name, "")) {
-            if (!context.recycle)
+            if (!context.recycle) {
                 pin.DeleteEntry(name, child);
-            else
+            } else if (context.batch == NULL) {
                 pin.RecycleEntry(name, child, bare);
+            } else if (pin.MayRecycle(name, child) && !context.batch->Add(child)) {
+                HandBatch(pin, bare, context);
+                if (!context.batch->Add(child))
+                    pin.RecycleEntry(name, child, bare);
+            }
         }
     } while (FindNextFileA(find, &entry));
 }
@@ -547,7 +636,7 @@ int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders)
 int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders, const ProtectedFolders& protectedFolders)
 {
     char full[kPathBuffer];
-    if (!CanonicalAbsolutePath(path, full) || protectedFolders.RefusesAlias(full))
+    if (!CanonicalAbsolutePath(path, full) || ReachesUnderAnotherName(full))
         return 0;
     // A file (as the browsers' history and cookie files are) is removed alone.
     DWORD attributes = GetFileAttributesA(full);
@@ -565,8 +654,11 @@ int RemoveTree(const char* path, BOOL recycle, BOOL removeFolders, const Protect
     // opened is what is cleaned, whatever the path comes to name later.
     if (protectedFolders.Refuses(top.handle, full, top.physical))
         return 0;
-    RemoveContext context = {recycle, removeFolders, &protectedFolders};
-    return WalkPinned(top.walkPath, pin, context);
+    RecycleBatch* batch = recycle ? new (std::nothrow) RecycleBatch : NULL;
+    RemoveContext context = {recycle, removeFolders, &protectedFolders, batch};
+    int walked = WalkPinned(top.walkPath, pin, context);
+    delete batch;
+    return walked;
 }
 
 CleaningRun::CleaningRun(BOOL recycle, BOOL removeFolders)
@@ -581,6 +673,12 @@ CleaningRun::~CleaningRun()
 
 int CleaningRun::Remove(const char* path)
 {
+    // A path that leads nowhere (most of a long list of folders, say) is
+    // answered at once, before the protected folders are worked out.
+    char full[kPathBuffer];
+    if (!CanonicalAbsolutePath(path, full) || ReachesUnderAnotherName(full) ||
+        GetFileAttributesA(full) == INVALID_FILE_ATTRIBUTES)
+        return 0;
     if (protectedFolders_ == NULL)
         protectedFolders_ = new (std::nothrow) ProtectedFolders;
     if (protectedFolders_ == NULL)

@@ -9,6 +9,7 @@
 #include "WalkBranches.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -310,6 +311,112 @@ TEST(RemoveTree, EveryShellCallAsksForNoConnectedFiles)
     EXPECT_FALSE(Exists(dir / "hidden-5e1c"));
     EXPECT_TRUE(Exists(dir.Path()));
     EmptyTrash();
+}
+
+// The lists the shell is handed, as path counts.
+std::vector<int> g_shellLists;
+std::string g_vanishing; // deleted just before the first list reaches the shell
+
+int WINAPI CountShellLists(LPSHFILEOPSTRUCTA operation)
+{
+    int paths = 0;
+    for (const char* path = operation->pFrom; *path != '\0'; path += lstrlenA(path) + 1)
+        ++paths;
+    g_shellLists.push_back(paths);
+    if (!g_vanishing.empty()) {
+        DeleteFileA(g_vanishing.c_str());
+        g_vanishing.clear();
+    }
+    typedef int(WINAPI * Operation)(LPSHFILEOPSTRUCTA);
+    return reinterpret_cast<Operation>(g_realShellOperation)(operation);
+}
+
+// A folder's files go to the shell in lists of bounded length, not one call
+// a file; a file the shell cannot take (in use) stays, one that is gone
+// before the call is no matter, and the others go all the same.
+TEST(RemoveTree, TheRecycleBinTakesAFoldersFilesInBatchesAndWhatIsLeftOneByOne)
+{
+    ScratchDir dir("remove-batches");
+    const int kFiles = 300;
+    for (int i = 0; i < kFiles; ++i)
+        MakeFile(dir / ("batch-5e1d-" + std::to_string(i) + ".tmp"), 1);
+    MakeFile(dir / "sub\\inner-5e1d.tmp", 1);
+    MakeFile(dir / "locked-5e1d.tmp", 1);
+    MakeFile(dir / "readonly-5e1d.tmp", 1);
+    SetFileAttributesA((dir / "readonly-5e1d.tmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    g_shellLists.clear();
+    g_vanishing = dir / "batch-5e1d-7.tmp";
+    {
+        LockedFile lock(dir / "locked-5e1d.tmp");
+        ImportHook hook(GetModuleHandleA(NULL), "shell32.dll", "SHFileOperationA",
+                        reinterpret_cast<void*>(CountShellLists));
+        ASSERT_TRUE(hook.Hooked());
+        g_realShellOperation = hook.Original();
+        EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), TRUE, TRUE));
+    }
+    EXPECT_TRUE(Exists(dir / "locked-5e1d.tmp"));
+    for (int i = 0; i < kFiles; ++i)
+        EXPECT_FALSE(Exists(dir / ("batch-5e1d-" + std::to_string(i) + ".tmp"))) << i;
+    EXPECT_FALSE(Exists(dir / "readonly-5e1d.tmp"));
+    EXPECT_FALSE(Exists(dir / "sub"));
+    EXPECT_TRUE(InTrash("batch-5e1d-299.tmp"));
+    EXPECT_TRUE(InTrash("inner-5e1d.tmp"));
+    // Lists of at most 256 files (and 16 KiB); the one holding the locked
+    // file failed and its rest went one by one.
+    int largest = 0, lists = 0;
+    for (int paths : g_shellLists) {
+        largest = paths > largest ? paths : largest;
+        lists += paths > 1 ? 1 : 0;
+    }
+    EXPECT_GT(largest, 100);
+    EXPECT_LE(largest, 256);
+    EXPECT_GE(lists, 2);
+    EXPECT_LT(g_shellLists.size(), static_cast<size_t>(kFiles));
+    EmptyTrash();
+}
+
+int g_specialFolderLooks = 0;
+void* g_realSpecialFolder = NULL;
+
+HRESULT WINAPI CountSpecialFolderLooks(HWND owner, int csidl, LPITEMIDLIST* pidl)
+{
+    ++g_specialFolderLooks;
+    typedef HRESULT(WINAPI * Look)(HWND, int, LPITEMIDLIST*);
+    return reinterpret_cast<Look>(g_realSpecialFolder)(owner, csidl, pidl);
+}
+
+// The protected folders are worked out once for all the paths of a cleaning
+// (a component's items, a long list of folders), and not at all for paths
+// that lead nowhere.
+TEST(CleaningRun, WorksOutTheProtectedFoldersOnceAndNotForPathsThatLeadNowhere)
+{
+    ScratchDir dir("cleaning-run");
+    ImportHook hook(GetModuleHandleA(NULL), "shell32.dll", "SHGetSpecialFolderLocation",
+                    reinterpret_cast<void*>(CountSpecialFolderLooks));
+    ASSERT_TRUE(hook.Hooked());
+    g_realSpecialFolder = hook.Original();
+    g_specialFolderLooks = 0;
+    {
+        CleaningRun run(FALSE, TRUE);
+        for (int i = 0; i < 50; ++i)
+            EXPECT_EQ(0, run.Remove((dir / ("missing-" + std::to_string(i))).c_str()));
+        EXPECT_EQ(0, run.Remove("relative"));
+        EXPECT_EQ(0, g_specialFolderLooks);
+        MakeFile(dir / "one\\junk.tmp", 1);
+        MakeFile(dir / "two\\junk.tmp", 1);
+        EXPECT_EQ(1, run.Remove((dir / "one").c_str()));
+        int oneSet = g_specialFolderLooks;
+        EXPECT_GT(oneSet, 0);
+        EXPECT_EQ(1, run.Remove((dir / "two").c_str()));
+        EXPECT_EQ(0, run.Remove((dir / "missing").c_str()));
+        EXPECT_EQ(oneSet, g_specialFolderLooks);
+        // ... and protects what it should.
+        char windows[MAX_PATH] = "";
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        EXPECT_EQ(0, run.Remove(windows));
+    }
+    EXPECT_FALSE(Exists(dir / "one\\junk.tmp"));
+    EXPECT_FALSE(Exists(dir / "two\\junk.tmp"));
 }
 
 // --- Windows 95 and 98: names only -------------------------------------------
