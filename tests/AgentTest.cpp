@@ -83,6 +83,19 @@ HINSTANCE WINAPI WatchShell(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parame
     return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
 }
 
+// The Compacting window's pause, counted and not waited for; other waits go through.
+typedef VOID(WINAPI* SleepFunction)(DWORD);
+SleepFunction g_sleep = NULL;
+int g_pauses = 0;
+
+VOID WINAPI WatchSleep(DWORD ms)
+{
+    if (ms == 1500)
+        ++g_pauses;
+    else
+        g_sleep(ms);
+}
+
 class AgentTest : public testing::Test {
 protected:
     AgentTest()
@@ -90,8 +103,11 @@ protected:
           sound_(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Larkspire"),
           soundHook_(GetModuleHandleA(NULL), "winmm.dll", "sndPlaySoundA", reinterpret_cast<void*>(WatchSound)),
           trayHook_(GetModuleHandleA(NULL), "shell32.dll", "Shell_NotifyIconA", reinterpret_cast<void*>(WatchTray)),
-          shellHook_(GetModuleHandleA(NULL), "shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(WatchShell))
+          shellHook_(GetModuleHandleA(NULL), "shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(WatchShell)),
+          sleepHook_(GetModuleHandleA(NULL), "kernel32.dll", "Sleep", reinterpret_cast<void*>(WatchSleep))
     {
+        g_sleep = reinterpret_cast<SleepFunction>(sleepHook_.Original());
+        g_pauses = 0;
         g_agentInstance = GetModuleHandleA(NULL);
         g_events.clear();
         g_components = NULL;
@@ -118,6 +134,7 @@ protected:
         ASSERT_TRUE(soundHook_.Hooked());
         ASSERT_TRUE(trayHook_.Hooked());
         ASSERT_TRUE(shellHook_.Hooked());
+        ASSERT_TRUE(sleepHook_.Hooked());
     }
 
     // A catalogue entry for fake class `id` (0: no "CLSID" value), with the
@@ -150,7 +167,7 @@ protected:
     }
 
     ScratchKey catalogue_, user_, sound_;
-    ImportHook soundHook_, trayHook_, shellHook_;
+    ImportHook soundHook_, trayHook_, shellHook_, sleepHook_;
     std::vector<FakeClass*> fakes_;
 };
 
@@ -253,6 +270,8 @@ TEST_F(AgentTest, StartupShutdownAndNowRunsPickByTheirFlagsInOneWindowWithOneSou
     RunNow(g_components);
     EXPECT_EQ((std::vector<int>{3, 2, 1}), Compacted());
     EXPECT_EQ(3, CompactingWindowCounter::Count());
+    // Each window pauses 1.5 s before the first compaction.
+    EXPECT_EQ(3, g_pauses);
 }
 
 TEST_F(AgentTest, ARunThatPicksNothingShowsNoWindowAndPlaysNoSound)
