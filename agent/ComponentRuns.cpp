@@ -71,7 +71,10 @@ void Run(LoadedComponent* head, Trigger trigger)
 void LoadComponents(LoadedComponent** head)
 {
     *head = NULL;
-    RegistryKey catalogue(HKEY_LOCAL_MACHINE, IDS_CATALOGUE_PATH, g_agentInstance);
+    // The machine's keys are only read: a user who may not write them runs
+    // the same components.
+    RegistryKey catalogue(HKEY_LOCAL_MACHINE, IDS_CATALOGUE_PATH, g_agentInstance,
+                          RegistryKey::kReadOnly);
     DWORD count = catalogue.CountSubKeys();
     for (DWORD index = 0; index < count; ++index) {
         char userPath[256];
@@ -85,7 +88,7 @@ void LoadComponents(LoadedComponent** head)
             continue;
         lstrcatA(userPath, name);
 
-        RegistryKey machineKey(HKEY_LOCAL_MACHINE, machinePath);
+        RegistryKey machineKey(HKEY_LOCAL_MACHINE, machinePath, RegistryKey::kReadOnly);
         RegistryKey userKey(HKEY_CURRENT_USER, userPath);
         DWORD enabled = 0;
         userKey.QueryDword("Enabled", &enabled);

@@ -236,7 +236,10 @@ BOOL InitComponentListPage(HWND page, const ComponentListLayout* layout)
 
 bool FillComponentList(HWND list, HIMAGELIST images, UINT catalogueString)
 {
-    RegistryKey catalogue(HKEY_LOCAL_MACHINE, catalogueString, GetModuleHandleA(NULL));
+    // The machine's keys are only read: a user who may not write them lists
+    // the same components.
+    RegistryKey catalogue(HKEY_LOCAL_MACHINE, catalogueString, GetModuleHandleA(NULL),
+                          RegistryKey::kReadOnly);
     DWORD count = catalogue.CountSubKeys();
     for (DWORD i = 0; i < count; ++i) {
         char name[kNameCapacity];
@@ -248,7 +251,7 @@ bool FillComponentList(HWND list, HIMAGELIST images, UINT catalogueString)
         if (!JoinPath(machinePath, kMachinePrefix, name) || !JoinPath(userPath, kUserPrefix, name))
             continue;
 
-        RegistryKey entry(HKEY_LOCAL_MACHINE, machinePath);
+        RegistryKey entry(HKEY_LOCAL_MACHINE, machinePath, RegistryKey::kReadOnly);
         IUnknown* object = CreateCatalogueComponent(entry, CLSCTX_ALL);
         if (object == NULL)
             continue;

@@ -223,6 +223,24 @@ TEST_F(AgentTest, LoadsEnabledComponentsInReverseEnumerationOrderAndSkipsBrokenO
     EXPECT_EQ(1u, EventsOf("sound").size());
 }
 
+TEST_F(AgentTest, AUserWhoMayNotWriteTheMachineKeysRunsTheSameComponents)
+{
+    Catalogue("A First", 1, 1);
+    Catalogue("B Second", 2, 1, 0);
+    Catalogue("C Disabled", 3, 0);
+    std::vector<std::string> refused;
+    {
+        MachineKeysReadOnly limited(GetModuleHandleA(NULL));
+        ASSERT_TRUE(limited.Hooked());
+        LoadComponents(&g_components);
+        RunAtStartup(g_components);
+        RunNow(g_components);
+        refused = limited.Refused();
+    }
+    EXPECT_EQ((std::vector<int>{1, 2, 1}), Compacted());
+    EXPECT_TRUE(refused.empty());
+}
+
 TEST_F(AgentTest, RecordsTakeTheUsersEventValues)
 {
     Catalogue("A", 1, 1, 2, 0, 7);

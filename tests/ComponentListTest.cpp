@@ -254,6 +254,34 @@ TEST_F(GeneralPage, EmptyOrMissingCatalogueGivesAnEmptyList)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Quenlow\\Larkspire\\Components"));
 }
 
+TEST_F(GeneralPage, AUserWhoMayNotWriteTheMachineKeysGetsTheSameListAndSavesIt)
+{
+    Fake("Beta", 2, 2048, "Second.");
+    Fake("Alpha", 1, 1024, "First.");
+    WriteDword(HKEY_CURRENT_USER, UserKey("Beta").c_str(), "Enabled", 0);
+    std::vector<std::string> names;
+    std::vector<bool> checks;
+    std::vector<std::string> refused;
+    {
+        MachineKeysReadOnly limited(GetModuleHandleA(NULL));
+        ASSERT_TRUE(limited.Hooked());
+        ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
+            names = Names(list);
+            for (int i = 0; i < Rows(list); ++i)
+                checks.push_back(Checked(list, i));
+            SetChecked(list, RowOf(list, "Beta"), true);
+            Press(sheet, PSBTN_OK);
+        }));
+        refused = limited.Refused();
+    }
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Beta"}), names);
+    EXPECT_EQ((std::vector<bool>{true, false}), checks);
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("Alpha").c_str(), "Enabled"));
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("Beta").c_str(), "Enabled"));
+    // The App Paths entry is the one machine key the applet writes: refused, passed over.
+    EXPECT_EQ((std::vector<std::string>{CONTROLS_APP_PATH_KEY}), refused);
+}
+
 TEST_F(GeneralPage, CheckBoxesFollowEnabledAndOkWritesEveryRowWithoutApply)
 {
     Fake("A Off", 1);

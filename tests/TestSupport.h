@@ -235,6 +235,25 @@ private:
     Tree saved_;
 };
 
+// The registry as a limited user of Windows NT finds it, for the calls that
+// `module` makes through its import table while the object lives: a key
+// under HKEY_LOCAL_MACHINE opened or created with any right to change it is
+// refused (ERROR_ACCESS_DENIED), and so is the creation of a missing one;
+// opens for reading go through. (Wine lets every user write everywhere.)
+class MachineKeysReadOnly {
+public:
+    explicit MachineKeysReadOnly(HMODULE module);
+    ~MachineKeysReadOnly();
+    MachineKeysReadOnly(const MachineKeysReadOnly&) = delete;
+    MachineKeysReadOnly& operator=(const MachineKeysReadOnly&) = delete;
+    bool Hooked() const { return create_.Hooked() && open_.Hooked(); }
+    // The machine keys refused so far, by path.
+    std::vector<std::string> Refused() const;
+
+private:
+    ImportHook create_, open_;
+};
+
 // Takes a file of this name out of the Recycle Bin, so that a later InTrash
 // sees only what the test itself moved there.
 void RemoveFromTrash(const char* name);
