@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -241,6 +242,20 @@ TEST_F(AgentTest, AUserWhoMayNotWriteTheMachineKeysRunsTheSameComponents)
     EXPECT_TRUE(refused.empty());
 }
 
+TEST_F(AgentTest, AComponentWithTheLongestKeyNameIsLoadedWithItsOwnSettings)
+{
+    const std::string longest(211, 'L');
+    Catalogue(longest, 1, 1, 0, 1, 3);
+    Catalogue(longest.substr(0, 210), 2, 0, 1, 1, 0);
+    Catalogue(std::string(212, 'M'), 3, 1); // longer than any listed name: not run
+    LoadComponents(&g_components);
+    ASSERT_EQ(1, ListLength());
+    EXPECT_EQ(0, g_components->runAtStartup);
+    EXPECT_EQ(3u, g_components->interval);
+    RunNow(g_components);
+    EXPECT_EQ((std::vector<int>{1}), Compacted());
+}
+
 TEST_F(AgentTest, RecordsTakeTheUsersEventValues)
 {
     Catalogue("A", 1, 1, 2, 0, 7);
@@ -438,6 +453,55 @@ TEST_F(AgentFrameTest, IntervalsCountMinuteTicksWithAnEqualityTest)
     EXPECT_EQ((std::vector<int>{3, 2, 3, 2, 3, 2}), Compacted());
     EXPECT_EQ(15u, g_components->ticks); // "D Never", enumerated last
     EXPECT_EQ(0u, g_components->interval);
+}
+
+TEST_F(AgentFrameTest, WhatArrivesDuringARunIsCarriedOutAfterItTheSessionEndFirst)
+{
+    Catalogue("A", 1, 1, 0, 1, 1);
+    Catalogue("B", 2, 1, 0, 0, 0);
+    LoadComponents(&g_components);
+    HWND frame = CreateFrame();
+    int depth = 0, deepest = 0, nestedSends = 0;
+    // B is compacted first. Its first compaction pumps messages, as COM does
+    // for a component served out of process: a tick, "Compact Now" and the
+    // end of the session reach the frame in the middle of the run.
+    fakes_[1]->onCompact = [&](BOOL, BOOL) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        g_events.push_back({"compact", 2, 0, 0, "", FindThreadWindow("Compacting...")});
+        if (nestedSends++ == 0) {
+            SendMessageA(frame, WM_TIMER, kTickTimer, 0);
+            SendMessageA(frame, WM_COMMAND, IDM_COMPACT_NOW, 0);
+            SendMessageA(frame, WM_ENDSESSION, TRUE, 0);
+            SendMessageA(frame, WM_TIMER, kTickTimer, 0);
+        }
+        --depth;
+    };
+    fakes_[0]->onCompact = [&](BOOL, BOOL) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        g_events.push_back({"compact", 1, 0, 0, "", FindThreadWindow("Compacting...")});
+        --depth;
+    };
+    CompactingWindowCounter windows;
+    SendMessageA(frame, WM_COMMAND, IDM_COMPACT_NOW, 0);
+    EXPECT_EQ(1, deepest);
+    // The run of "Compact Now" (B, A), then the shutdown run (A), the two
+    // ticks counted as one (A, whose interval is a minute), "Compact Now".
+    EXPECT_EQ((std::vector<int>{2, 1, 1, 1, 2, 1}), Compacted());
+    EXPECT_EQ(4, CompactingWindowCounter::Count());
+    EXPECT_EQ(4u, EventsOf("sound").size());
+    std::vector<Event> compacts = EventsOf("compact");
+    ASSERT_EQ(6u, compacts.size());
+    EXPECT_EQ(compacts[0].window, compacts[1].window);
+    EXPECT_NE(compacts[1].window, compacts[2].window);
+    EXPECT_EQ(0u, g_components->next->ticks); // A's count began again
+    EXPECT_EQ(1u, g_components->ticks);       // B counted the one minute
+
+    // Once over, a run starts at once again.
+    g_events.clear();
+    Tick(frame, 1);
+    EXPECT_EQ((std::vector<int>{1}), Compacted());
 }
 
 TEST_F(AgentFrameTest, SessionEndRunsTheShutdownRunAndTheAgentLivesOn)
