@@ -39,8 +39,9 @@ struct SizeRequest {
 BOOL InitComponentListPage(HWND page, const ComponentListLayout* layout);
 // WM_COMMAND: the Properties button opens the selected row's sheet.
 void ComponentListCommand(HWND page, WORD control);
-// LVN_ITEMCHANGED from the list, on a page with a description box: shows the
-// changed row's description.
+// LVN_ITEMCHANGED from the list: a change of selection (mouse or keyboard)
+// enables Properties when a row is selected and disables it otherwise; on a
+// page with a description box, shows the changed row's description.
 void ComponentListItemChanged(HWND page, const NMLISTVIEW* change);
 // Writes "Enabled" of every row, changed or not: 1 checked, 0 unchecked.
 void SaveComponentList(HWND page);

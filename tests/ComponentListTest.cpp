@@ -487,7 +487,7 @@ TEST_F(GeneralPage, PropertiesWaitsForAClickOnARowAndOpensThatRowsComponent)
         Press(sheet, PSBTN_CANCEL);
     }));
     EXPECT_FALSE(atStart);
-    EXPECT_FALSE(afterKeyboard);
+    EXPECT_TRUE(afterKeyboard); // a selection made without the mouse counts too
     EXPECT_EQ(0, showsWithoutSelection);
     EXPECT_TRUE(afterPlainClick);
     EXPECT_EQ(0, showsOnPlain);
@@ -500,6 +500,98 @@ TEST_F(GeneralPage, PropertiesWaitsForAClickOnARowAndOpensThatRowsComponent)
     EXPECT_EQ(UserKey("B"), keyPath);
     EXPECT_TRUE(keyExisted);
     EXPECT_EQ(&AddSchedulePage<kAppletSchedule>, callback);
+}
+
+TEST_F(GeneralPage, ARowSelectedWithTheKeyboardOpensItsComponentWithProperties)
+{
+    FakeClass& first = Fake("A First", 1);
+    FakeClass& last = Fake("Z Last", 2);
+    bool atStart = true, afterHome = false, afterEnd = false;
+    LONG firstShows = -1, lastShows = -1;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        atStart = Enabled(page, kProperties);
+        SetFocus(list);
+        SendMessageA(list, WM_KEYDOWN, VK_HOME, 0x00470001);
+        SendMessageA(list, WM_KEYUP, VK_HOME, 0xC0470001);
+        afterHome = Enabled(page, kProperties);
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        firstShows = first.showCalls;
+        SendMessageA(list, WM_KEYDOWN, VK_END, 0x004F0001);
+        SendMessageA(list, WM_KEYUP, VK_END, 0xC04F0001);
+        afterEnd = Enabled(page, kProperties);
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        lastShows = last.showCalls;
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_FALSE(atStart);
+    EXPECT_TRUE(afterHome);
+    EXPECT_EQ(1, firstShows);
+    EXPECT_TRUE(afterEnd);
+    EXPECT_EQ(1, lastShows);
+    EXPECT_EQ(1, first.showCalls);
+}
+
+TEST_F(GeneralPage, TheLongestKeyNameComesBackWholeForTheComponentsPages)
+{
+    const std::string longest(211, 'L');
+    FakeClass& fake = Fake(longest, 1);
+    Fake(longest.substr(0, 210), 2);
+    std::string keyPath = "<none>";
+    bool scheduleShown = false;
+    fake.onShowProperties = [&](HWND parent, LPARAM info, AddPagesCallback addPages) {
+        keyPath = reinterpret_cast<const RegKeyInfo*>(info)->keyPath;
+        scheduleShown = ShowCallerPages(parent, info, addPages, "Longest Properties", [](HWND components) {
+            HWND schedule = SheetCurrentPage(components);
+            SendDlgItemMessageA(schedule, 1003, BM_CLICK, 0, 0); // start-up off
+            SendDlgItemMessageA(schedule, 1005, BM_CLICK, 0, 0); // interval on
+            SetDlgItemTextA(schedule, 1006, "15");
+            Press(components, PSBTN_OK);
+        });
+    };
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        ClickListItem(list, RowOf(list, longest));
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        SetChecked(list, RowOf(list, longest), false);
+        Press(sheet, PSBTN_OK);
+    }));
+    EXPECT_TRUE(scheduleShown);
+    EXPECT_EQ(UserKey(longest), keyPath);
+    std::string key = UserKey(longest);
+    EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "Startup"));
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "Shutdown"));
+    EXPECT_EQ(15u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "TimeLapse"));
+    EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "Enabled"));
+    // The 210-character neighbour got its own "Enabled" and nothing else.
+    std::string neighbour = UserKey(longest.substr(0, 210));
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, neighbour.c_str(), "Enabled"));
+    EXPECT_EQ(1, ValueCount(HKEY_CURRENT_USER, neighbour.c_str()));
+}
+
+TEST_F(GeneralPage, TheSheetTakesNoInputWhileAComponentsSheetIsOpen)
+{
+    FakeClass& fake = Fake("A", 1);
+    HWND outer = NULL;
+    int outerEnabledInside = -1;
+    bool shown = false;
+    fake.onShowProperties = [&](HWND parent, LPARAM info, AddPagesCallback addPages) {
+        shown = ShowCallerPages(parent, info, addPages, "A Properties", [&](HWND components) {
+            outerEnabledInside = IsWindowEnabled(outer) ? 1 : 0;
+            Press(components, PSBTN_CANCEL);
+        });
+    };
+    bool enabledAfter = false, activeAfter = false;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        outer = sheet;
+        ClickListItem(list, RowOf(list, "A"));
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        enabledAfter = IsWindowEnabled(sheet) != FALSE;
+        activeAfter = GetActiveWindow() == sheet;
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(0, outerEnabledInside);
+    EXPECT_TRUE(enabledAfter);
+    EXPECT_TRUE(activeAfter);
 }
 
 TEST_F(GeneralPage, PropertiesShowsTheComponentsOwnPagesThenTheSchedulePage)
