@@ -8,6 +8,7 @@
 
 #include <new>
 
+#include "ListCheckBoxes.h"
 #include "RegistryKey.h"
 
 namespace {
@@ -272,6 +273,9 @@ BOOL InitComponentListPage(HWND page, const ComponentListLayout* layout)
     SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_ONECLICKACTIVATE);
+    // Refused by the first common controls: the page makes the boxes itself.
+    if ((SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES) == 0)
+        GiveListCheckBoxes(page, list);
 
     RECT client;
     GetClientRect(list, &client);
@@ -403,6 +407,8 @@ LRESULT CALLBACK ListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM
         RemovePropA(list, kOrigProcProperty);
         return CallWindowProcA(original, list, message, wParam, lParam);
     }
+    if (ListCheckBoxInput(list, message, wParam, lParam))
+        return 0;
     LRESULT result = CallWindowProcA(original, list, message, wParam, lParam);
     if (message == WM_LBUTTONDOWN) {
         HWND page = GetParent(list);
@@ -475,5 +481,6 @@ void DestroyComponentListPage(HWND page)
         ImageList_Destroy(images);
         RemovePropA(page, kImageListProperty);
     }
+    DestroyListCheckBoxes(page);
     RemovePropA(page, kLayoutProperty);
 }

@@ -735,6 +735,129 @@ TEST_F(GeneralPage, ThePageReleasesEveryRowAndDestroysItsImageListOnce)
         EXPECT_EQ(0, fake->live) << fake->Id();
 }
 
+// The list view as comctl32 4.00 has it (Windows 95 before Internet
+// Explorer 3): no extended styles. Every list view made on this thread while
+// the object lives refuses to set them and reports none.
+WNDPROC g_listViewProc = NULL;
+
+LRESULT CALLBACK OldListViewProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_SETEXTENDEDLISTVIEWSTYLE || message == LVM_GETEXTENDEDLISTVIEWSTYLE)
+        return 0;
+    return CallWindowProcA(g_listViewProc, list, message, wParam, lParam);
+}
+
+class OldListViews {
+public:
+    OldListViews() : hook_(SetWindowsHookExA(WH_CBT, Watch, NULL, GetCurrentThreadId())) {}
+    ~OldListViews() { UnhookWindowsHookEx(hook_); }
+    OldListViews(const OldListViews&) = delete;
+    OldListViews& operator=(const OldListViews&) = delete;
+
+private:
+    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_CREATEWND) {
+            HWND window = reinterpret_cast<HWND>(wParam);
+            char name[64] = "";
+            GetClassNameA(window, name, sizeof(name));
+            if (lstrcmpiA(name, WC_LISTVIEWA) == 0)
+                g_listViewProc = reinterpret_cast<WNDPROC>(
+                    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldListViewProc)));
+        }
+        return CallNextHookEx(NULL, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+
+// A point on the row's check box, found by asking the list; x = -1 for none.
+POINT CheckBoxPoint(HWND list, int row)
+{
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    for (int x = bounds.left; x < bounds.right; ++x) {
+        LVHITTESTINFO hit = {};
+        hit.pt.x = x;
+        hit.pt.y = (bounds.top + bounds.bottom) / 2;
+        if (SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
+            (hit.flags & LVHT_ONITEMSTATEICON) != 0) {
+            POINT middle = {x + 6, hit.pt.y};
+            return middle;
+        }
+    }
+    POINT none = {-1, -1};
+    return none;
+}
+
+TEST_F(GeneralPage, WithoutExtendedListStylesTheRowsHaveCheckBoxesThatWorkTheSame)
+{
+    Fake("A On", 1);
+    Fake("B Off", 2);
+    Fake("C On", 3);
+    ImportHook hook(GetModuleHandleA(NULL), "comctl32.dll", "ImageList_Destroy",
+                    reinterpret_cast<void*>(CountingImageListDestroy));
+    ASSERT_TRUE(hook.Hooked());
+    g_originalDestroy = reinterpret_cast<DestroyFunction>(hook.Original());
+    // The same clicks and keys, on the list without extended styles and on today's.
+    for (bool old : {true, false}) {
+        WriteDword(HKEY_CURRENT_USER, UserKey("A On").c_str(), "Enabled", 1);
+        WriteDword(HKEY_CURRENT_USER, UserKey("B Off").c_str(), "Enabled", 0);
+        DeleteKeyTree(HKEY_CURRENT_USER, UserKey("C On").c_str());
+        std::unique_ptr<OldListViews> refusing(old ? new OldListViews : nullptr);
+        g_destroyCount = 0;
+        std::vector<bool> before, afterClick, afterSpace;
+        HIMAGELIST states = NULL, own = NULL;
+        int stateImages = -1, selected = -1;
+        bool boxFound = false, imagesDiffer = false;
+        ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+            states = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+            own = static_cast<HIMAGELIST>(GetPropA(page, "StateImageList"));
+            stateImages = states != NULL ? ImageList_GetImageCount(states) : -1;
+            imagesDiffer = stateImages == 2 && ImageBits(states, 0) != ImageBits(states, 1);
+            for (int i = 0; i < Rows(list); ++i)
+                before.push_back(Checked(list, i));
+            // A press on B's box.
+            POINT box = CheckBoxPoint(list, RowOf(list, "B Off"));
+            boxFound = box.x >= 0;
+            PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(box.x, box.y));
+            SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+            WaitFor([] { return false; }, 50);
+            selected = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+            for (int i = 0; i < Rows(list); ++i)
+                afterClick.push_back(Checked(list, i));
+            // Space on the focused row, C.
+            SetFocus(list);
+            LVITEMA focus = {};
+            focus.stateMask = LVIS_FOCUSED;
+            focus.state = LVIS_FOCUSED;
+            SendMessageA(list, LVM_SETITEMSTATE, RowOf(list, "C On"), reinterpret_cast<LPARAM>(&focus));
+            SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
+            SendMessageA(list, WM_CHAR, ' ', 0x00390001);
+            SendMessageA(list, WM_KEYUP, VK_SPACE, 0xC0390001);
+            for (int i = 0; i < Rows(list); ++i)
+                afterSpace.push_back(Checked(list, i));
+            Press(sheet, PSBTN_OK);
+        })) << old;
+        EXPECT_EQ(2, stateImages) << old;
+        EXPECT_TRUE(imagesDiffer) << old;
+        EXPECT_EQ(old, own != NULL && own == states) << old;
+        EXPECT_TRUE(boxFound) << old;
+        EXPECT_EQ((std::vector<bool>{true, false, true}), before) << old;
+        EXPECT_EQ((std::vector<bool>{true, true, true}), afterClick) << old;
+        EXPECT_EQ(0, selected) << old;
+        EXPECT_EQ((std::vector<bool>{true, true, false}), afterSpace) << old;
+        EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("A On").c_str(), "Enabled")) << old;
+        EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("B Off").c_str(), "Enabled")) << old;
+        EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, UserKey("C On").c_str(), "Enabled")) << old;
+        // The page's own check boxes go with the page, once.
+        EXPECT_EQ(old ? 2 : 1, g_destroyCount) << old;
+        if (old) {
+            EXPECT_EQ(own, g_destroyed[1]);
+            EXPECT_TRUE(g_destroyResults[1]);
+        }
+    }
+}
+
 } // namespace
 
 namespace {
