@@ -650,6 +650,47 @@ TEST_F(GeneralPage, DescriptionFollowsTheRowThatLastChanged)
     EXPECT_EQ("Removes the first kind.", onA);
 }
 
+// Pixels of a window's client area darker than the dialog face: its text.
+int TextPixels(HWND window)
+{
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    int dark = 0;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x) {
+            COLORREF pixel = GetPixel(dc, x, y);
+            if (pixel != CLR_INVALID && GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 300)
+                ++dark;
+        }
+    ReleaseDC(window, dc);
+    return dark;
+}
+
+TEST_F(GeneralPage, AnAmpersandInADescriptionIsShownAsWritten)
+{
+    Fake("A One", 1, 0, "&");
+    Fake("B Two", 2, 0, "&&");
+    std::string text;
+    int one = -1, two = -1;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        HWND description = GetDlgItem(page, kDescription);
+        ClickListItem(list, RowOf(list, "A One"));
+        one = TextPixels(description);
+        ClickListItem(list, RowOf(list, "B Two"));
+        two = TextPixels(description);
+        text = Description(page);
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_EQ("&&", text);
+    // One ampersand drawn, then two: taken as accelerator marks, the first
+    // would draw nothing and the second one ampersand.
+    EXPECT_GT(one, 10);
+    EXPECT_GT(two, one * 3 / 2);
+    EXPECT_LT(two, one * 5 / 2);
+}
+
 TEST_F(GeneralPage, IconsComeFromDefaultIconWithOrWithoutAnIndex)
 {
     std::string server = ServerPath();
