@@ -776,41 +776,6 @@ TEST_F(GeneralPage, ThePageReleasesEveryRowAndDestroysItsImageListOnce)
         EXPECT_EQ(0, fake->live) << fake->Id();
 }
 
-// The list view as comctl32 4.00 has it (Windows 95 before Internet
-// Explorer 3): no extended styles. Every list view made on this thread while
-// the object lives refuses to set them and reports none.
-WNDPROC g_listViewProc = NULL;
-
-LRESULT CALLBACK OldListViewProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == LVM_SETEXTENDEDLISTVIEWSTYLE || message == LVM_GETEXTENDEDLISTVIEWSTYLE)
-        return 0;
-    return CallWindowProcA(g_listViewProc, list, message, wParam, lParam);
-}
-
-class OldListViews {
-public:
-    OldListViews() : hook_(SetWindowsHookExA(WH_CBT, Watch, NULL, GetCurrentThreadId())) {}
-    ~OldListViews() { UnhookWindowsHookEx(hook_); }
-    OldListViews(const OldListViews&) = delete;
-    OldListViews& operator=(const OldListViews&) = delete;
-
-private:
-    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam)
-    {
-        if (code == HCBT_CREATEWND) {
-            HWND window = reinterpret_cast<HWND>(wParam);
-            char name[64] = "";
-            GetClassNameA(window, name, sizeof(name));
-            if (lstrcmpiA(name, WC_LISTVIEWA) == 0)
-                g_listViewProc = reinterpret_cast<WNDPROC>(
-                    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldListViewProc)));
-        }
-        return CallNextHookEx(NULL, code, wParam, lParam);
-    }
-    HHOOK hook_;
-};
-
 // A point on the row's check box, found by asking the list; x = -1 for none.
 POINT CheckBoxPoint(HWND list, int row)
 {

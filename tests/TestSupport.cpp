@@ -912,6 +912,43 @@ std::string TestFile(const char* name)
     return ExeFolder() + "\\" + name;
 }
 
+namespace {
+
+WNDPROC g_listViewProc = NULL;
+
+LRESULT CALLBACK OldListViewProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_SETEXTENDEDLISTVIEWSTYLE || message == LVM_GETEXTENDEDLISTVIEWSTYLE)
+        return 0;
+    return CallWindowProcA(g_listViewProc, list, message, wParam, lParam);
+}
+
+// Subclasses each list view as it is made, before it takes its first message.
+LRESULT CALLBACK WatchListViews(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof(name));
+        if (lstrcmpiA(name, WC_LISTVIEWA) == 0)
+            g_listViewProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldListViewProc)));
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+} // namespace
+
+OldListViews::OldListViews() : hook_(SetWindowsHookExA(WH_CBT, WatchListViews, NULL, GetCurrentThreadId()))
+{
+}
+
+OldListViews::~OldListViews()
+{
+    if (hook_ != NULL)
+        UnhookWindowsHookEx(hook_);
+}
+
 void ClickListItem(HWND list, int index)
 {
     RECT rect = {LVIR_LABEL, 0, 0, 0};

@@ -275,6 +275,20 @@ std::string BinFile(const char* name);
 // A file of the tests' own folder.
 std::string TestFile(const char* name);
 
+// The list view as comctl32 4.00 has it (Windows 95 before Internet
+// Explorer 3): no extended styles. Every list view made on this thread while
+// the object lives refuses to set them and reports none.
+class OldListViews {
+public:
+    OldListViews();
+    ~OldListViews();
+    OldListViews(const OldListViews&) = delete;
+    OldListViews& operator=(const OldListViews&) = delete;
+
+private:
+    HHOOK hook_;
+};
+
 // Presses and releases the left button on a row of a list view, as a click
 // does (the release is posted first: it ends the list's drag detection).
 void ClickListItem(HWND list, int index);
