@@ -99,7 +99,7 @@ TEST_F(AgentProcess, StartupRunCleansAndASecondStartLeavesOneInstance)
     EXPECT_EQ(1, FindTop(kFrameClass, NULL, 0).count);
 }
 
-// A named event that gated_component.dll waits at until the test opens it.
+// A named event that stuck_component.dll waits at until the test opens it.
 class Gate {
 public:
     explicit Gate(const char* name) : event_(CreateEventA(NULL, TRUE, FALSE, name)) {}
@@ -115,15 +115,16 @@ private:
 
 TEST_F(AgentProcess, TwoStartsAtOnceMakeOneAgentAndAStartNeverWaitsForABusyOne)
 {
-    const char kGatedClsid[] = "{A00000FE-1234-5678-9ABC-000000000001}";
-    std::string classKey = std::string("CLSID\\") + kGatedClsid;
+    const char kStuckClsid[] = "{A00000FF-1234-5678-9ABC-000000000001}";
+    std::string classKey = std::string("CLSID\\") + kStuckClsid;
     KeyTreeGuard registration(HKEY_CLASSES_ROOT, classKey.c_str());
-    std::string catalogue = "SOFTWARE\\Quenlow\\Larkspire\\Components\\Gated";
+    std::string catalogue = "SOFTWARE\\Quenlow\\Larkspire\\Components\\Stuck";
     KeyTreeGuard entry(HKEY_LOCAL_MACHINE, catalogue.c_str());
-    WriteString(HKEY_CLASSES_ROOT, (classKey + "\\InprocServer32").c_str(), "", TestFile("gated_component.dll").c_str());
-    WriteString(HKEY_CLASSES_ROOT, (classKey + "\\InprocServer32").c_str(), "ThreadingModel", "Apartment");
-    WriteString(HKEY_LOCAL_MACHINE, catalogue.c_str(), "CLSID", kGatedClsid);
-    WriteDword(HKEY_CURRENT_USER, "Software\\Quenlow\\Larkspire\\Components\\Gated", "Enabled", 1);
+    std::string server = classKey + "\\InprocServer32";
+    WriteString(HKEY_CLASSES_ROOT, server.c_str(), "", TestFile("stuck_component.dll").c_str());
+    WriteString(HKEY_CLASSES_ROOT, server.c_str(), "ThreadingModel", "Apartment");
+    WriteString(HKEY_LOCAL_MACHINE, catalogue.c_str(), "CLSID", kStuckClsid);
+    WriteDword(HKEY_CURRENT_USER, "Software\\Quenlow\\Larkspire\\Components\\Stuck", "Enabled", 1);
     Gate creation("LarkspireTestCreateGate"), compaction("LarkspireTestCompactGate");
     ASSERT_TRUE(creation.Made() && compaction.Made());
 
