@@ -5,12 +5,63 @@
 
 #include "AgentFrame.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+namespace {
+
+// Held by the running Agent from its first step: two starts at the same
+// moment (a Run value and a Startup shortcut) both come before either has a
+// frame window, so the window alone cannot tell them apart.
+const char kInstanceMutex[] = "quenlow_ls5AgentInstance";
+// How long a second start waits for a running Agent to take its message; a
+// busy one (a run under way) gets it when the run is over.
+const UINT kRestoreTimeout = 1000;
+
+class InstanceMutex {
+public:
+    InstanceMutex() : handle_(CreateMutexA(NULL, FALSE, kInstanceMutex)), first_(true)
+    {
+        // Without a mutex (none could be made) the frame window still tells.
+        if (handle_ == NULL)
+            first_ = FindWindowA(AGENT_FRAME_CLASS, NULL) == NULL;
+        else
+            first_ = GetLastError() != ERROR_ALREADY_EXISTS;
+    }
+    ~InstanceMutex() { Release(); }
+    InstanceMutex(const InstanceMutex&) = delete;
+    InstanceMutex& operator=(const InstanceMutex&) = delete;
+
+    bool First() const { return first_; }
+    void Release()
+    {
+        if (handle_ != NULL)
+            CloseHandle(handle_);
+        handle_ = NULL;
+    }
+
+private:
+    HANDLE handle_;
+    bool first_;
+};
+
+// Asks the running Agent to show its icon again. Its frame may not exist yet
+// (it is still loading its components and adds the icon when it has): then
+// there is nobody to tell.
+void RestoreRunningAgent()
 {
     HWND running = FindWindowA(AGENT_FRAME_CLASS, NULL);
-    if (running != NULL) {
-        BringWindowToTop(running);
-        SendMessageA(running, WM_AGENT_RESTORE, 0, 0);
+    if (running == NULL)
+        return;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(running, WM_AGENT_RESTORE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kRestoreTimeout,
+                        &result);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    InstanceMutex instanceMutex;
+    if (!instanceMutex.First()) {
+        RestoreRunningAgent();
         return 0;
     }
 
@@ -29,6 +80,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    // The frame is gone: a new start may be the Agent from here on.
+    instanceMutex.Release();
 
     UnregisterClassA(AGENT_FRAME_CLASS, instance);
     FreeComponents(g_components);

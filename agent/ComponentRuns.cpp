@@ -21,8 +21,10 @@ const char kUserPrefix[] = LS_USER_COMPONENTS_PATH "\\";
 const char kMachinePrefix[] = LS_CATALOGUE_PATH "\\";
 const char kSoundKey[] = "AppEvents\\Schemes\\Apps\\Larkspire\\Clean Folder\\.current";
 
-// Longest component key name taken from the catalogue, in characters.
-const DWORD kNameCapacity = 211;
+// Room for a component key name with its zero: names of up to 211
+// characters, as many as the settings programs list, so that every listed
+// component can be run.
+const DWORD kNameCapacity = 212;
 
 enum Trigger { kStartup, kShutdown, kInterval, kNow };
 
@@ -66,12 +68,79 @@ void Run(LoadedComponent* head, Trigger trigger)
         DestroyWindow(compacting);
 }
 
+// A run under way, and what arrived while it lasted. A component may pump
+// messages while it compacts (COM does, for one served out of process): a
+// timer tick, "Compact Now" or the end of the session then reaches the frame
+// in the middle of a run. None starts a run inside it; each is carried out
+// once the run is over.
+struct RunState {
+    bool running;
+    bool shutdown; // the session ended
+    bool tick;     // a minute passed (ticks arriving together count once, as queued timer messages do)
+    bool now;      // "Compact Now"
+};
+RunState g_runs = {false, false, false, false};
+
+void Remember(Trigger trigger)
+{
+    switch (trigger) {
+    case kShutdown:
+        g_runs.shutdown = true;
+        break;
+    case kInterval:
+        g_runs.tick = true;
+        break;
+    case kNow:
+        g_runs.now = true;
+        break;
+    case kStartup: // only the frame's creation asks for it, before any other run
+        break;
+    }
+}
+
+void CountTick(LoadedComponent* head)
+{
+    for (LoadedComponent* record = head; record != NULL; record = record->next)
+        ++record->ticks;
+}
+
+// Runs at once, or after the run under way. What arrived meanwhile follows,
+// the end of the session first: it may be the last chance.
+void Request(LoadedComponent* head, Trigger trigger)
+{
+    if (g_runs.running) {
+        Remember(trigger);
+        return;
+    }
+    g_runs.running = true;
+    Run(head, trigger);
+    for (;;) {
+        if (g_runs.shutdown) {
+            g_runs.shutdown = false;
+            Run(head, kShutdown);
+        } else if (g_runs.tick) {
+            g_runs.tick = false;
+            CountTick(head);
+            Run(head, kInterval);
+        } else if (g_runs.now) {
+            g_runs.now = false;
+            Run(head, kNow);
+        } else {
+            break;
+        }
+    }
+    g_runs.running = false;
+}
+
 } // namespace
 
 void LoadComponents(LoadedComponent** head)
 {
     *head = NULL;
-    RegistryKey catalogue(HKEY_LOCAL_MACHINE, IDS_CATALOGUE_PATH, g_agentInstance);
+    // The machine's keys are only read: a user who may not write them runs
+    // the same components.
+    RegistryKey catalogue(HKEY_LOCAL_MACHINE, IDS_CATALOGUE_PATH, g_agentInstance,
+                          RegistryKey::kReadOnly);
     DWORD count = catalogue.CountSubKeys();
     for (DWORD index = 0; index < count; ++index) {
         char userPath[256];
@@ -85,7 +154,7 @@ void LoadComponents(LoadedComponent** head)
             continue;
         lstrcatA(userPath, name);
 
-        RegistryKey machineKey(HKEY_LOCAL_MACHINE, machinePath);
+        RegistryKey machineKey(HKEY_LOCAL_MACHINE, machinePath, RegistryKey::kReadOnly);
         RegistryKey userKey(HKEY_CURRENT_USER, userPath);
         DWORD enabled = 0;
         userKey.QueryDword("Enabled", &enabled);
@@ -129,28 +198,36 @@ void FreeComponents(LoadedComponent* head)
 
 void RunAtStartup(LoadedComponent* head)
 {
-    Run(head, kStartup);
+    Request(head, kStartup);
 }
 
 void RunAtShutdown(LoadedComponent* head)
 {
-    Run(head, kShutdown);
+    Request(head, kShutdown);
 }
 
 void TickComponents(LoadedComponent* head)
 {
-    for (LoadedComponent* record = head; record != NULL; record = record->next)
-        ++record->ticks;
+    // During a run the minute is counted when the run is over, with the
+    // interval run that follows it.
+    if (g_runs.running) {
+        Remember(kInterval);
+        return;
+    }
+    CountTick(head);
 }
 
 void RunAtInterval(LoadedComponent* head)
 {
-    Run(head, kInterval);
+    // During a run the tick is already remembered (TickComponents).
+    if (g_runs.running)
+        return;
+    Request(head, kInterval);
 }
 
 void RunNow(LoadedComponent* head)
 {
-    Run(head, kNow);
+    Request(head, kNow);
 }
 
 void CompactComponent(IUnknown* object)

@@ -26,6 +26,9 @@ extern HINSTANCE g_agentInstance;
 void LoadComponents(LoadedComponent** head);
 void FreeComponents(LoadedComponent* head);
 
+// A run never starts inside another (a component may pump messages while it
+// compacts): what arrives during one is carried out after it, the shutdown
+// run first, then the minute's tick with its interval run, then "Compact Now".
 void RunAtStartup(LoadedComponent* head);
 void RunAtShutdown(LoadedComponent* head);
 // One minute has passed: every component counts it.

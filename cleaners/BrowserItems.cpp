@@ -17,7 +17,9 @@ void RunBrowserItems(const char* settingsPath, const BrowserItem* items, int cou
 
 void RemoveStoredPath(const BrowserItem& item, CleaningRun& run)
 {
-    RegistryKey key(item.root, item.keyPath);
+    // A machine key is only read, so that a user who may not write it is served too.
+    RegistryKey key(item.root, item.keyPath,
+                    item.root == HKEY_LOCAL_MACHINE ? RegistryKey::kReadOnly : RegistryKey::kCreate);
     char path[MAX_PATH + 1];
     ZeroMemory(path, sizeof(path));
     if (key.QueryValue(item.detail, reinterpret_cast<BYTE*>(path), MAX_PATH) != ERROR_SUCCESS)

@@ -27,7 +27,8 @@ void RunBrowserItems(const char* settingsPath, const BrowserItem* items, int cou
                      BOOL recycle, BOOL removeFolders);
 
 // Action: RemoveTree on the path stored in value `detail` of the item's key
-// (created when missing). An empty or unreadable value removes nothing.
+// (a per-user key is created when missing; a machine key is only read). An
+// empty or unreadable value removes nothing.
 void RemoveStoredPath(const BrowserItem& item, CleaningRun& run);
 
 // Action: deletes every value of the item's key (created when missing); the

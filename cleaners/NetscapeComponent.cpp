@@ -24,7 +24,8 @@ const int kKeyPathBuffer = 255;
 // RemoveTree.
 void RemoveProfileItem(const BrowserItem& item, CleaningRun& run)
 {
-    RegistryKey key(HKEY_LOCAL_MACHINE, NAVIGATOR_USERS);
+    // Only read: a user who may not write the machine's keys has a profile too.
+    RegistryKey key(HKEY_LOCAL_MACHINE, NAVIGATOR_USERS, RegistryKey::kReadOnly);
     char name[kKeyPathBuffer + 1];
     ZeroMemory(name, sizeof(name));
     LONG status = key.QueryValue("CurrentUser", reinterpret_cast<BYTE*>(name), kKeyPathBuffer);

@@ -8,6 +8,7 @@
 
 #include <new>
 
+#include "ListCheckBoxes.h"
 #include "RegistryKey.h"
 
 namespace {
@@ -23,9 +24,9 @@ const char kUserPrefix[] = LS_USER_COMPONENTS_PATH "\\";
 const int kPathSize = 256;
 // Catalogue names are taken up to 211 characters; longer ones are skipped.
 const DWORD kNameCapacity = 212;
-// A row's text read back for Properties, and for the write-back.
-const int kPropertiesNameCapacity = 211;
-const int kSaveNameCapacity = 255;
+// A row's name read back (Properties, the write-back): one byte more than a
+// name with its zero, a byte that the list never writes.
+const int kRowNameBuffer = kNameCapacity + 1;
 const int kDescriptionSize = 255;
 const char kMeasuring[] = "<...>";
 
@@ -57,16 +58,20 @@ IUnknown* RowObject(HWND list, int index)
     return reinterpret_cast<IUnknown*>(item.lParam);
 }
 
-// The row's name into a zero-filled buffer of `capacity` bytes.
-void RowName(HWND list, int index, char* name, int capacity)
+// The row's name, whole, into a buffer of kRowNameBuffer bytes. The list is
+// told one byte less than the buffer holds, so the name ends in a zero even
+// where a list fills what it is told without one. False for a name longer
+// than any listed one (cut short, it would name another key).
+bool RowName(HWND list, int index, char* name)
 {
-    ZeroMemory(name, capacity);
+    ZeroMemory(name, kRowNameBuffer);
     LVITEMA item;
     ZeroMemory(&item, sizeof(item));
     item.iSubItem = 0;
     item.pszText = name;
-    item.cchTextMax = capacity;
+    item.cchTextMax = kRowNameBuffer - 1;
     SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+    return lstrlenA(name) < static_cast<int>(kNameCapacity);
 }
 
 void SetSizeText(HWND list, int index, const char* text)
@@ -185,25 +190,70 @@ void ShowDescription(HWND page, const ComponentListLayout& layout, IUnknown* obj
     component->Release();
 }
 
+// The top-level window that holds `window` (for a page: its sheet).
+HWND TopLevel(HWND window)
+{
+    while (window != NULL && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0)
+        window = GetParent(window);
+    return window;
+}
+
+// Keeps a window from taking input while the object lives. A component's
+// sheet, owned by the page, disables the page alone: the sheet around it
+// would still take OK, Finish or a change of tab.
+class InputBlocked {
+public:
+    explicit InputBlocked(HWND window) : window_(window), blocked_(false)
+    {
+        // EnableWindow answers whether it was disabled already.
+        if (window_ != NULL)
+            blocked_ = !EnableWindow(window_, FALSE);
+    }
+    ~InputBlocked()
+    {
+        if (!blocked_ || !IsWindow(window_))
+            return;
+        EnableWindow(window_, TRUE);
+        // The component's sheet, closing, could not hand the activation back
+        // to a disabled window: it may have gone to another program.
+        SetForegroundWindow(window_);
+    }
+    InputBlocked(const InputBlocked&) = delete;
+    InputBlocked& operator=(const InputBlocked&) = delete;
+
+private:
+    HWND window_;
+    bool blocked_;
+};
+
 void ShowRowProperties(HWND page, const ComponentListLayout& layout)
 {
     HWND list = GetDlgItem(page, layout.listView);
     int index = GetSelectedItem(list);
     if (index < 0)
         return;
-    char name[kPropertiesNameCapacity];
-    RowName(list, index, name, kPropertiesNameCapacity);
+    char name[kRowNameBuffer];
     IUnknown* object = RowObject(list, index);
     char path[kPathSize];
-    if (object == NULL || !JoinPath(path, kUserPrefix, name))
+    if (!RowName(list, index, name) || object == NULL || !JoinPath(path, kUserPrefix, name))
         return;
     ICleanerComponent* component = Contract(object);
     if (component == NULL)
         return;
     RegKeyInfo info = {HKEY_CURRENT_USER, path};
     RegistryKey key(HKEY_CURRENT_USER, path); // made when missing: the pages open it
-    component->ShowProperties(page, reinterpret_cast<LPARAM>(&info), layout.addPages);
+    {
+        InputBlocked sheet(TopLevel(page));
+        component->ShowProperties(page, reinterpret_cast<LPARAM>(&info), layout.addPages);
+    }
     component->Release();
+}
+
+// Properties is usable while a row is selected, whether by mouse or keyboard.
+void UpdatePropertiesButton(HWND page, HWND list, const ComponentListLayout& layout)
+{
+    BOOL selected = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+    EnableWindow(GetDlgItem(page, layout.propertiesButton), selected);
 }
 
 } // namespace
@@ -223,6 +273,9 @@ BOOL InitComponentListPage(HWND page, const ComponentListLayout* layout)
     SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_ONECLICKACTIVATE);
+    // Refused by the first common controls: the page makes the boxes itself.
+    if ((SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES) == 0)
+        GiveListCheckBoxes(page, list);
 
     RECT client;
     GetClientRect(list, &client);
@@ -236,7 +289,10 @@ BOOL InitComponentListPage(HWND page, const ComponentListLayout* layout)
 
 bool FillComponentList(HWND list, HIMAGELIST images, UINT catalogueString)
 {
-    RegistryKey catalogue(HKEY_LOCAL_MACHINE, catalogueString, GetModuleHandleA(NULL));
+    // The machine's keys are only read: a user who may not write them lists
+    // the same components.
+    RegistryKey catalogue(HKEY_LOCAL_MACHINE, catalogueString, GetModuleHandleA(NULL),
+                          RegistryKey::kReadOnly);
     DWORD count = catalogue.CountSubKeys();
     for (DWORD i = 0; i < count; ++i) {
         char name[kNameCapacity];
@@ -248,7 +304,7 @@ bool FillComponentList(HWND list, HIMAGELIST images, UINT catalogueString)
         if (!JoinPath(machinePath, kMachinePrefix, name) || !JoinPath(userPath, kUserPrefix, name))
             continue;
 
-        RegistryKey entry(HKEY_LOCAL_MACHINE, machinePath);
+        RegistryKey entry(HKEY_LOCAL_MACHINE, machinePath, RegistryKey::kReadOnly);
         IUnknown* object = CreateCatalogueComponent(entry, CLSCTX_ALL);
         if (object == NULL)
             continue;
@@ -351,14 +407,14 @@ LRESULT CALLBACK ListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM
         RemovePropA(list, kOrigProcProperty);
         return CallWindowProcA(original, list, message, wParam, lParam);
     }
+    if (ListCheckBoxInput(list, message, wParam, lParam))
+        return 0;
     LRESULT result = CallWindowProcA(original, list, message, wParam, lParam);
     if (message == WM_LBUTTONDOWN) {
         HWND page = GetParent(list);
         const ComponentListLayout* layout = PageLayout(page);
-        if (layout != NULL) {
-            BOOL selected = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
-            EnableWindow(GetDlgItem(page, layout->propertiesButton), selected);
-        }
+        if (layout != NULL)
+            UpdatePropertiesButton(page, list, *layout);
     }
     return result;
 }
@@ -373,10 +429,14 @@ void ComponentListCommand(HWND page, WORD control)
 void ComponentListItemChanged(HWND page, const NMLISTVIEW* change)
 {
     const ComponentListLayout* layout = PageLayout(page);
-    if (layout == NULL || layout->descriptionBox == 0 || change == NULL || change->uNewState == 0)
+    if (layout == NULL || change == NULL)
         return;
     HWND list = GetDlgItem(page, layout->listView);
-    ShowDescription(page, *layout, RowObject(list, change->iItem));
+    // A selection made with the keyboard counts as one made with the mouse.
+    if ((change->uChanged & LVIF_STATE) != 0 && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) != 0)
+        UpdatePropertiesButton(page, list, *layout);
+    if (layout->descriptionBox != 0 && change->uNewState != 0)
+        ShowDescription(page, *layout, RowObject(list, change->iItem));
 }
 
 void SaveComponentList(HWND page)
@@ -387,10 +447,9 @@ void SaveComponentList(HWND page)
     HWND list = GetDlgItem(page, layout->listView);
     int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int index = 0; index < count; ++index) {
-        char name[kSaveNameCapacity];
-        RowName(list, index, name, kSaveNameCapacity);
+        char name[kRowNameBuffer];
         char path[kPathSize];
-        if (!JoinPath(path, kUserPrefix, name))
+        if (!RowName(list, index, name) || !JoinPath(path, kUserPrefix, name))
             continue;
         UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, index, LVIS_STATEIMAGEMASK));
         RegistryKey user(HKEY_CURRENT_USER, path);
@@ -422,5 +481,6 @@ void DestroyComponentListPage(HWND page)
         ImageList_Destroy(images);
         RemovePropA(page, kImageListProperty);
     }
+    DestroyListCheckBoxes(page);
     RemovePropA(page, kLayoutProperty);
 }

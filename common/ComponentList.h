@@ -6,9 +6,11 @@
 // with the program's Schedule page after its own pages.
 //
 // The host page's dialog procedure calls the handlers below with its layout.
-// Page state lives in window properties: "ComponentList" (the layout) and
-// "ViewImageList" (the row icons, owned by the page) on the page, "OrigProc"
-// on the list view, which ListSubclassProc subclasses.
+// Page state lives in window properties: "ComponentList" (the layout),
+// "ViewImageList" (the row icons, owned by the page) and, where the list
+// refuses the extended check-box style, "StateImageList" (the page's own
+// check boxes) on the page; "OrigProc" on the list view, which
+// ListSubclassProc subclasses.
 #ifndef LARKSPIRE_COMPONENTLIST_H
 #define LARKSPIRE_COMPONENTLIST_H
 
@@ -39,8 +41,9 @@ struct SizeRequest {
 BOOL InitComponentListPage(HWND page, const ComponentListLayout* layout);
 // WM_COMMAND: the Properties button opens the selected row's sheet.
 void ComponentListCommand(HWND page, WORD control);
-// LVN_ITEMCHANGED from the list, on a page with a description box: shows the
-// changed row's description.
+// LVN_ITEMCHANGED from the list: a change of selection (mouse or keyboard)
+// enables Properties when a row is selected and disables it otherwise; on a
+// page with a description box, shows the changed row's description.
 void ComponentListItemChanged(HWND page, const NMLISTVIEW* change);
 // Writes "Enabled" of every row, changed or not: 1 checked, 0 unchecked.
 void SaveComponentList(HWND page);
@@ -61,7 +64,8 @@ int GetSelectedItem(HWND list);
 // window's display (the screen's for NULL).
 UINT ImageListColorFlag(HWND window);
 // The list view's subclass procedure: after the list has handled a left-button
-// press, the Properties button is enabled when a row is selected.
+// press, the Properties button is enabled when a row is selected. With the
+// page's own check boxes, a press on a row's box and Space toggle it.
 LRESULT CALLBACK ListSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

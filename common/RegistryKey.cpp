@@ -24,20 +24,26 @@ DWORD RegistryKey::RunningPlatform()
     return version.dwPlatformId;
 }
 
-RegistryKey::RegistryKey(HKEY root, const char* path)
+RegistryKey::RegistryKey(HKEY root, const char* path, Access access)
     : platformId_(RunningPlatform()), handle_(NULL)
 {
-    Create(root, path);
+    if (access == kReadOnly)
+        Open(root, path);
+    else
+        Create(root, path);
 }
 
-RegistryKey::RegistryKey(HKEY root, UINT stringId, HINSTANCE instance)
+RegistryKey::RegistryKey(HKEY root, UINT stringId, HINSTANCE instance, Access access)
     : platformId_(RunningPlatform()), handle_(NULL)
 {
     char* path = static_cast<char*>(LocalAlloc(LPTR, 512));
     if (path == NULL)
         return;
     LoadStringA(instance, stringId, path, 512);
-    Create(root, path);
+    if (access == kReadOnly)
+        Open(root, path);
+    else
+        Create(root, path);
     LocalFree(path);
 }
 
@@ -68,7 +74,8 @@ LONG RegistryKey::Open(HKEY root, const char* path)
         Close();
     if (path == NULL)
         return ERROR_INVALID_PARAMETER;
-    LONG status = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &handle_);
+    // Subkeys too: the catalogue is enumerated through such a key.
+    LONG status = RegOpenKeyExA(root, path, 0, KEY_READ, &handle_);
     if (status != ERROR_SUCCESS)
         handle_ = NULL;
     return status;

@@ -12,14 +12,23 @@
 
 class RegistryKey {
 public:
-    // Creates (or opens) the key with KEY_ALL_ACCESS; the status is dropped.
-    RegistryKey(HKEY root, const char* path);
+    // How a constructor opens its key.
+    enum Access {
+        kCreate,  // create-or-open with KEY_ALL_ACCESS (Create)
+        kReadOnly // open for reading (Open): a key that is only read, as the
+                  // machine's keys, which a limited user may read but not
+                  // write; a missing key stays missing
+    };
+
+    // Opens the key as `access` says; the status is dropped.
+    RegistryKey(HKEY root, const char* path, Access access = kCreate);
     // The same, with the path taken from a string resource of `instance`.
-    RegistryKey(HKEY root, UINT stringId, HINSTANCE instance);
+    RegistryKey(HKEY root, UINT stringId, HINSTANCE instance, Access access = kCreate);
     ~RegistryKey();
 
     LONG Create(HKEY root, const char* path);
-    LONG Open(HKEY root, const char* path);   // read access; creates nothing
+    // Read access (values and subkeys); creates nothing.
+    LONG Open(HKEY root, const char* path);
     int Close();
 
     LONG SetString(const char* name, const char* text);

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds Larkspire and saves a PNG of every dialog of the component server,
 # of every window of the Agent (About box, Compacting window, tray menu) and
-# of the settings applet (General page with its sizes, Options page, a
-# component's sheet on its Schedule page), of the introduction wizard (its four
+# of the settings applet (General page with its sizes, also with the check
+# boxes of its own, Options page, a component's sheet on its Schedule page), of the introduction wizard (its four
 # pages) and of the installer tasks' two questions, shown under Wine on a Wine desktop
 # window (so that they have frames and title bars as on Windows) on a
 # virtual display, into build/<arch>/screenshots.

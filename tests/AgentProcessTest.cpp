@@ -99,6 +99,66 @@ TEST_F(AgentProcess, StartupRunCleansAndASecondStartLeavesOneInstance)
     EXPECT_EQ(1, FindTop(kFrameClass, NULL, 0).count);
 }
 
+// A named event that stuck_component.dll waits at until the test opens it.
+class Gate {
+public:
+    explicit Gate(const char* name) : event_(CreateEventA(NULL, TRUE, FALSE, name)) {}
+    ~Gate() { Open(); CloseHandle(event_); }
+    Gate(const Gate&) = delete;
+    Gate& operator=(const Gate&) = delete;
+    bool Made() const { return event_ != NULL; }
+    void Open() { SetEvent(event_); }
+
+private:
+    HANDLE event_;
+};
+
+TEST_F(AgentProcess, TwoStartsAtOnceMakeOneAgentAndAStartNeverWaitsForABusyOne)
+{
+    const char kStuckClsid[] = "{A00000FF-1234-5678-9ABC-000000000001}";
+    std::string classKey = std::string("CLSID\\") + kStuckClsid;
+    KeyTreeGuard registration(HKEY_CLASSES_ROOT, classKey.c_str());
+    std::string catalogue = "SOFTWARE\\Quenlow\\Larkspire\\Components\\Stuck";
+    KeyTreeGuard entry(HKEY_LOCAL_MACHINE, catalogue.c_str());
+    std::string server = classKey + "\\InprocServer32";
+    WriteString(HKEY_CLASSES_ROOT, server.c_str(), "", TestFile("stuck_component.dll").c_str());
+    WriteString(HKEY_CLASSES_ROOT, server.c_str(), "ThreadingModel", "Apartment");
+    WriteString(HKEY_LOCAL_MACHINE, catalogue.c_str(), "CLSID", kStuckClsid);
+    WriteDword(HKEY_CURRENT_USER, "Software\\Quenlow\\Larkspire\\Components\\Stuck", "Enabled", 1);
+    Gate creation("LarkspireTestCreateGate"), compaction("LarkspireTestCompactGate");
+    ASSERT_TRUE(creation.Made() && compaction.Made());
+
+    // Two starts at once. The Agent among them holds while it makes its
+    // components, before it has a frame window: the other gives way at once.
+    const std::string command = "\"" + BinFile("Agent.exe") + "\"";
+    ChildProcess starts[2];
+    ASSERT_TRUE(starts[0].Start(command));
+    ASSERT_TRUE(starts[1].Start(command));
+    ASSERT_TRUE(WaitFor([&] { return !starts[0].Running() || !starts[1].Running(); }, 10000));
+    ChildProcess& yielded = starts[0].Running() ? starts[1] : starts[0];
+    ChildProcess& agent = starts[0].Running() ? starts[0] : starts[1];
+    EXPECT_EQ(0u, yielded.ExitCode(0));
+    EXPECT_TRUE(agent.Running());
+    EXPECT_EQ(0, FindTop(kFrameClass, NULL, 0).count);
+
+    // Its start-up run is under way and held inside a compaction.
+    creation.Open();
+    ASSERT_TRUE(WaitFor([&] { return FindTop(NULL, "Compacting...", agent.Id()).count > 0; }, 20000));
+    ChildProcess third;
+    ASSERT_TRUE(third.Start(command));
+    EXPECT_EQ(0u, third.ExitCode(8000));
+    EXPECT_GT(FindTop(NULL, "Compacting...", agent.Id()).count, 0);
+
+    compaction.Open();
+    EXPECT_TRUE(WaitFor([&] { return FindTop(NULL, "Compacting...", agent.Id()).count == 0; }, 20000));
+    TopWindows frames = FindTop(kFrameClass, NULL, 0);
+    EXPECT_EQ(1, frames.count);
+    EXPECT_EQ(frames.found, FindTop(kFrameClass, NULL, agent.Id()).found);
+    EXPECT_TRUE(agent.Running());
+    PostMessageA(frames.found, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, agent.ExitCode(15000));
+}
+
 TEST_F(AgentProcess, SessionEndRunsTheShutdownRunAndCompactNowRunsAgain)
 {
     ASSERT_TRUE(Start());

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,19 @@ HINSTANCE WINAPI WatchShell(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parame
     return reinterpret_cast<HINSTANCE>(static_cast<ULONG_PTR>(42));
 }
 
+// The Compacting window's pause, counted and not waited for; other waits go through.
+typedef VOID(WINAPI* SleepFunction)(DWORD);
+SleepFunction g_sleep = NULL;
+int g_pauses = 0;
+
+VOID WINAPI WatchSleep(DWORD ms)
+{
+    if (ms == 1500)
+        ++g_pauses;
+    else
+        g_sleep(ms);
+}
+
 class AgentTest : public testing::Test {
 protected:
     AgentTest()
@@ -90,8 +104,11 @@ protected:
           sound_(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\Larkspire"),
           soundHook_(GetModuleHandleA(NULL), "winmm.dll", "sndPlaySoundA", reinterpret_cast<void*>(WatchSound)),
           trayHook_(GetModuleHandleA(NULL), "shell32.dll", "Shell_NotifyIconA", reinterpret_cast<void*>(WatchTray)),
-          shellHook_(GetModuleHandleA(NULL), "shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(WatchShell))
+          shellHook_(GetModuleHandleA(NULL), "shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(WatchShell)),
+          sleepHook_(GetModuleHandleA(NULL), "kernel32.dll", "Sleep", reinterpret_cast<void*>(WatchSleep))
     {
+        g_sleep = reinterpret_cast<SleepFunction>(sleepHook_.Original());
+        g_pauses = 0;
         g_agentInstance = GetModuleHandleA(NULL);
         g_events.clear();
         g_components = NULL;
@@ -118,6 +135,7 @@ protected:
         ASSERT_TRUE(soundHook_.Hooked());
         ASSERT_TRUE(trayHook_.Hooked());
         ASSERT_TRUE(shellHook_.Hooked());
+        ASSERT_TRUE(sleepHook_.Hooked());
     }
 
     // A catalogue entry for fake class `id` (0: no "CLSID" value), with the
@@ -150,7 +168,7 @@ protected:
     }
 
     ScratchKey catalogue_, user_, sound_;
-    ImportHook soundHook_, trayHook_, shellHook_;
+    ImportHook soundHook_, trayHook_, shellHook_, sleepHook_;
     std::vector<FakeClass*> fakes_;
 };
 
@@ -206,6 +224,38 @@ TEST_F(AgentTest, LoadsEnabledComponentsInReverseEnumerationOrderAndSkipsBrokenO
     EXPECT_EQ(1u, EventsOf("sound").size());
 }
 
+TEST_F(AgentTest, AUserWhoMayNotWriteTheMachineKeysRunsTheSameComponents)
+{
+    Catalogue("A First", 1, 1);
+    Catalogue("B Second", 2, 1, 0);
+    Catalogue("C Disabled", 3, 0);
+    std::vector<std::string> refused;
+    {
+        MachineKeysReadOnly limited(GetModuleHandleA(NULL));
+        ASSERT_TRUE(limited.Hooked());
+        LoadComponents(&g_components);
+        RunAtStartup(g_components);
+        RunNow(g_components);
+        refused = limited.Refused();
+    }
+    EXPECT_EQ((std::vector<int>{1, 2, 1}), Compacted());
+    EXPECT_TRUE(refused.empty());
+}
+
+TEST_F(AgentTest, AComponentWithTheLongestKeyNameIsLoadedWithItsOwnSettings)
+{
+    const std::string longest(211, 'L');
+    Catalogue(longest, 1, 1, 0, 1, 3);
+    Catalogue(longest.substr(0, 210), 2, 0, 1, 1, 0);
+    Catalogue(std::string(212, 'M'), 3, 1); // longer than any listed name: not run
+    LoadComponents(&g_components);
+    ASSERT_EQ(1, ListLength());
+    EXPECT_EQ(0, g_components->runAtStartup);
+    EXPECT_EQ(3u, g_components->interval);
+    RunNow(g_components);
+    EXPECT_EQ((std::vector<int>{1}), Compacted());
+}
+
 TEST_F(AgentTest, RecordsTakeTheUsersEventValues)
 {
     Catalogue("A", 1, 1, 2, 0, 7);
@@ -253,6 +303,8 @@ TEST_F(AgentTest, StartupShutdownAndNowRunsPickByTheirFlagsInOneWindowWithOneSou
     RunNow(g_components);
     EXPECT_EQ((std::vector<int>{3, 2, 1}), Compacted());
     EXPECT_EQ(3, CompactingWindowCounter::Count());
+    // Each window pauses 1.5 s before the first compaction.
+    EXPECT_EQ(3, g_pauses);
 }
 
 TEST_F(AgentTest, ARunThatPicksNothingShowsNoWindowAndPlaysNoSound)
@@ -401,6 +453,55 @@ TEST_F(AgentFrameTest, IntervalsCountMinuteTicksWithAnEqualityTest)
     EXPECT_EQ((std::vector<int>{3, 2, 3, 2, 3, 2}), Compacted());
     EXPECT_EQ(15u, g_components->ticks); // "D Never", enumerated last
     EXPECT_EQ(0u, g_components->interval);
+}
+
+TEST_F(AgentFrameTest, WhatArrivesDuringARunIsCarriedOutAfterItTheSessionEndFirst)
+{
+    Catalogue("A", 1, 1, 0, 1, 1);
+    Catalogue("B", 2, 1, 0, 0, 0);
+    LoadComponents(&g_components);
+    HWND frame = CreateFrame();
+    int depth = 0, deepest = 0, nestedSends = 0;
+    // B is compacted first. Its first compaction pumps messages, as COM does
+    // for a component served out of process: a tick, "Compact Now" and the
+    // end of the session reach the frame in the middle of the run.
+    fakes_[1]->onCompact = [&](BOOL, BOOL) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        g_events.push_back({"compact", 2, 0, 0, "", FindThreadWindow("Compacting...")});
+        if (nestedSends++ == 0) {
+            SendMessageA(frame, WM_TIMER, kTickTimer, 0);
+            SendMessageA(frame, WM_COMMAND, IDM_COMPACT_NOW, 0);
+            SendMessageA(frame, WM_ENDSESSION, TRUE, 0);
+            SendMessageA(frame, WM_TIMER, kTickTimer, 0);
+        }
+        --depth;
+    };
+    fakes_[0]->onCompact = [&](BOOL, BOOL) {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        g_events.push_back({"compact", 1, 0, 0, "", FindThreadWindow("Compacting...")});
+        --depth;
+    };
+    CompactingWindowCounter windows;
+    SendMessageA(frame, WM_COMMAND, IDM_COMPACT_NOW, 0);
+    EXPECT_EQ(1, deepest);
+    // The run of "Compact Now" (B, A), then the shutdown run (A), the two
+    // ticks counted as one (A, whose interval is a minute), "Compact Now".
+    EXPECT_EQ((std::vector<int>{2, 1, 1, 1, 2, 1}), Compacted());
+    EXPECT_EQ(4, CompactingWindowCounter::Count());
+    EXPECT_EQ(4u, EventsOf("sound").size());
+    std::vector<Event> compacts = EventsOf("compact");
+    ASSERT_EQ(6u, compacts.size());
+    EXPECT_EQ(compacts[0].window, compacts[1].window);
+    EXPECT_NE(compacts[1].window, compacts[2].window);
+    EXPECT_EQ(0u, g_components->next->ticks); // A's count began again
+    EXPECT_EQ(1u, g_components->ticks);       // B counted the one minute
+
+    // Once over, a run starts at once again.
+    g_events.clear();
+    Tick(frame, 1);
+    EXPECT_EQ((std::vector<int>{1}), Compacted());
 }
 
 TEST_F(AgentFrameTest, SessionEndRunsTheShutdownRunAndTheAgentLivesOn)

@@ -254,6 +254,34 @@ TEST_F(GeneralPage, EmptyOrMissingCatalogueGivesAnEmptyList)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Quenlow\\Larkspire\\Components"));
 }
 
+TEST_F(GeneralPage, AUserWhoMayNotWriteTheMachineKeysGetsTheSameListAndSavesIt)
+{
+    Fake("Beta", 2, 2048, "Second.");
+    Fake("Alpha", 1, 1024, "First.");
+    WriteDword(HKEY_CURRENT_USER, UserKey("Beta").c_str(), "Enabled", 0);
+    std::vector<std::string> names;
+    std::vector<bool> checks;
+    std::vector<std::string> refused;
+    {
+        MachineKeysReadOnly limited(GetModuleHandleA(NULL));
+        ASSERT_TRUE(limited.Hooked());
+        ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
+            names = Names(list);
+            for (int i = 0; i < Rows(list); ++i)
+                checks.push_back(Checked(list, i));
+            SetChecked(list, RowOf(list, "Beta"), true);
+            Press(sheet, PSBTN_OK);
+        }));
+        refused = limited.Refused();
+    }
+    EXPECT_EQ((std::vector<std::string>{"Alpha", "Beta"}), names);
+    EXPECT_EQ((std::vector<bool>{true, false}), checks);
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("Alpha").c_str(), "Enabled"));
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("Beta").c_str(), "Enabled"));
+    // The App Paths entry is the one machine key the applet writes: refused, passed over.
+    EXPECT_EQ((std::vector<std::string>{CONTROLS_APP_PATH_KEY}), refused);
+}
+
 TEST_F(GeneralPage, CheckBoxesFollowEnabledAndOkWritesEveryRowWithoutApply)
 {
     Fake("A Off", 1);
@@ -459,7 +487,7 @@ TEST_F(GeneralPage, PropertiesWaitsForAClickOnARowAndOpensThatRowsComponent)
         Press(sheet, PSBTN_CANCEL);
     }));
     EXPECT_FALSE(atStart);
-    EXPECT_FALSE(afterKeyboard);
+    EXPECT_TRUE(afterKeyboard); // a selection made without the mouse counts too
     EXPECT_EQ(0, showsWithoutSelection);
     EXPECT_TRUE(afterPlainClick);
     EXPECT_EQ(0, showsOnPlain);
@@ -472,6 +500,98 @@ TEST_F(GeneralPage, PropertiesWaitsForAClickOnARowAndOpensThatRowsComponent)
     EXPECT_EQ(UserKey("B"), keyPath);
     EXPECT_TRUE(keyExisted);
     EXPECT_EQ(&AddSchedulePage<kAppletSchedule>, callback);
+}
+
+TEST_F(GeneralPage, ARowSelectedWithTheKeyboardOpensItsComponentWithProperties)
+{
+    FakeClass& first = Fake("A First", 1);
+    FakeClass& last = Fake("Z Last", 2);
+    bool atStart = true, afterHome = false, afterEnd = false;
+    LONG firstShows = -1, lastShows = -1;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        atStart = Enabled(page, kProperties);
+        SetFocus(list);
+        SendMessageA(list, WM_KEYDOWN, VK_HOME, 0x00470001);
+        SendMessageA(list, WM_KEYUP, VK_HOME, 0xC0470001);
+        afterHome = Enabled(page, kProperties);
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        firstShows = first.showCalls;
+        SendMessageA(list, WM_KEYDOWN, VK_END, 0x004F0001);
+        SendMessageA(list, WM_KEYUP, VK_END, 0xC04F0001);
+        afterEnd = Enabled(page, kProperties);
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        lastShows = last.showCalls;
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_FALSE(atStart);
+    EXPECT_TRUE(afterHome);
+    EXPECT_EQ(1, firstShows);
+    EXPECT_TRUE(afterEnd);
+    EXPECT_EQ(1, lastShows);
+    EXPECT_EQ(1, first.showCalls);
+}
+
+TEST_F(GeneralPage, TheLongestKeyNameComesBackWholeForTheComponentsPages)
+{
+    const std::string longest(211, 'L');
+    FakeClass& fake = Fake(longest, 1);
+    Fake(longest.substr(0, 210), 2);
+    std::string keyPath = "<none>";
+    bool scheduleShown = false;
+    fake.onShowProperties = [&](HWND parent, LPARAM info, AddPagesCallback addPages) {
+        keyPath = reinterpret_cast<const RegKeyInfo*>(info)->keyPath;
+        scheduleShown = ShowCallerPages(parent, info, addPages, "Longest Properties", [](HWND components) {
+            HWND schedule = SheetCurrentPage(components);
+            SendDlgItemMessageA(schedule, 1003, BM_CLICK, 0, 0); // start-up off
+            SendDlgItemMessageA(schedule, 1005, BM_CLICK, 0, 0); // interval on
+            SetDlgItemTextA(schedule, 1006, "15");
+            Press(components, PSBTN_OK);
+        });
+    };
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        ClickListItem(list, RowOf(list, longest));
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        SetChecked(list, RowOf(list, longest), false);
+        Press(sheet, PSBTN_OK);
+    }));
+    EXPECT_TRUE(scheduleShown);
+    EXPECT_EQ(UserKey(longest), keyPath);
+    std::string key = UserKey(longest);
+    EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "Startup"));
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "Shutdown"));
+    EXPECT_EQ(15u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "TimeLapse"));
+    EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, key.c_str(), "Enabled"));
+    // The 210-character neighbour got its own "Enabled" and nothing else.
+    std::string neighbour = UserKey(longest.substr(0, 210));
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, neighbour.c_str(), "Enabled"));
+    EXPECT_EQ(1, ValueCount(HKEY_CURRENT_USER, neighbour.c_str()));
+}
+
+TEST_F(GeneralPage, TheSheetTakesNoInputWhileAComponentsSheetIsOpen)
+{
+    FakeClass& fake = Fake("A", 1);
+    HWND outer = NULL;
+    int outerEnabledInside = -1;
+    bool shown = false;
+    fake.onShowProperties = [&](HWND parent, LPARAM info, AddPagesCallback addPages) {
+        shown = ShowCallerPages(parent, info, addPages, "A Properties", [&](HWND components) {
+            outerEnabledInside = IsWindowEnabled(outer) ? 1 : 0;
+            Press(components, PSBTN_CANCEL);
+        });
+    };
+    bool enabledAfter = false, activeAfter = false;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        outer = sheet;
+        ClickListItem(list, RowOf(list, "A"));
+        SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
+        enabledAfter = IsWindowEnabled(sheet) != FALSE;
+        activeAfter = GetActiveWindow() == sheet;
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(0, outerEnabledInside);
+    EXPECT_TRUE(enabledAfter);
+    EXPECT_TRUE(activeAfter);
 }
 
 TEST_F(GeneralPage, PropertiesShowsTheComponentsOwnPagesThenTheSchedulePage)
@@ -528,6 +648,47 @@ TEST_F(GeneralPage, DescriptionFollowsTheRowThatLastChanged)
     EXPECT_EQ("Removes the second kind.", filled);
     EXPECT_EQ("", onPlain);
     EXPECT_EQ("Removes the first kind.", onA);
+}
+
+// Pixels of a window's client area darker than the dialog face: its text.
+int TextPixels(HWND window)
+{
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    int dark = 0;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x) {
+            COLORREF pixel = GetPixel(dc, x, y);
+            if (pixel != CLR_INVALID && GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 300)
+                ++dark;
+        }
+    ReleaseDC(window, dc);
+    return dark;
+}
+
+TEST_F(GeneralPage, AnAmpersandInADescriptionIsShownAsWritten)
+{
+    Fake("A One", 1, 0, "&");
+    Fake("B Two", 2, 0, "&&");
+    std::string text;
+    int one = -1, two = -1;
+    ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+        HWND description = GetDlgItem(page, kDescription);
+        ClickListItem(list, RowOf(list, "A One"));
+        one = TextPixels(description);
+        ClickListItem(list, RowOf(list, "B Two"));
+        two = TextPixels(description);
+        text = Description(page);
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_EQ("&&", text);
+    // One ampersand drawn, then two. Taken as accelerator marks, both draw a
+    // single one ("&&" is an escaped "&"; Wine shows a lone trailing "&").
+    EXPECT_GT(one, 10);
+    EXPECT_GT(two, one * 3 / 2);
+    EXPECT_LT(two, one * 5 / 2);
 }
 
 TEST_F(GeneralPage, IconsComeFromDefaultIconWithOrWithoutAnIndex)
@@ -613,6 +774,94 @@ TEST_F(GeneralPage, ThePageReleasesEveryRowAndDestroysItsImageListOnce)
     EXPECT_TRUE(g_destroyResults[0]);
     for (auto& fake : fakes_)
         EXPECT_EQ(0, fake->live) << fake->Id();
+}
+
+// A point on the row's check box, found by asking the list; x = -1 for none.
+POINT CheckBoxPoint(HWND list, int row)
+{
+    RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    for (int x = bounds.left; x < bounds.right; ++x) {
+        LVHITTESTINFO hit = {};
+        hit.pt.x = x;
+        hit.pt.y = (bounds.top + bounds.bottom) / 2;
+        if (SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
+            (hit.flags & LVHT_ONITEMSTATEICON) != 0) {
+            POINT middle = {x + 6, hit.pt.y};
+            return middle;
+        }
+    }
+    POINT none = {-1, -1};
+    return none;
+}
+
+TEST_F(GeneralPage, WithoutExtendedListStylesTheRowsHaveCheckBoxesThatWorkTheSame)
+{
+    Fake("A On", 1);
+    Fake("B Off", 2);
+    Fake("C On", 3);
+    ImportHook hook(GetModuleHandleA(NULL), "comctl32.dll", "ImageList_Destroy",
+                    reinterpret_cast<void*>(CountingImageListDestroy));
+    ASSERT_TRUE(hook.Hooked());
+    g_originalDestroy = reinterpret_cast<DestroyFunction>(hook.Original());
+    // The same clicks and keys, on the list without extended styles and on today's.
+    for (bool old : {true, false}) {
+        WriteDword(HKEY_CURRENT_USER, UserKey("A On").c_str(), "Enabled", 1);
+        WriteDword(HKEY_CURRENT_USER, UserKey("B Off").c_str(), "Enabled", 0);
+        DeleteKeyTree(HKEY_CURRENT_USER, UserKey("C On").c_str());
+        std::unique_ptr<OldListViews> refusing(old ? new OldListViews : nullptr);
+        g_destroyCount = 0;
+        std::vector<bool> before, afterClick, afterSpace;
+        HIMAGELIST states = NULL, own = NULL;
+        int stateImages = -1, selected = -1;
+        bool boxFound = false, imagesDiffer = false;
+        ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
+            states = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+            own = static_cast<HIMAGELIST>(GetPropA(page, "StateImageList"));
+            stateImages = states != NULL ? ImageList_GetImageCount(states) : -1;
+            imagesDiffer = stateImages == 2 && ImageBits(states, 0) != ImageBits(states, 1);
+            for (int i = 0; i < Rows(list); ++i)
+                before.push_back(Checked(list, i));
+            // A press on B's box.
+            POINT box = CheckBoxPoint(list, RowOf(list, "B Off"));
+            boxFound = box.x >= 0;
+            PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(box.x, box.y));
+            SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
+            WaitFor([] { return false; }, 50);
+            selected = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+            for (int i = 0; i < Rows(list); ++i)
+                afterClick.push_back(Checked(list, i));
+            // Space on the focused row, C.
+            SetFocus(list);
+            LVITEMA focus = {};
+            focus.stateMask = LVIS_FOCUSED;
+            focus.state = LVIS_FOCUSED;
+            SendMessageA(list, LVM_SETITEMSTATE, RowOf(list, "C On"), reinterpret_cast<LPARAM>(&focus));
+            SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
+            SendMessageA(list, WM_CHAR, ' ', 0x00390001);
+            SendMessageA(list, WM_KEYUP, VK_SPACE, 0xC0390001);
+            for (int i = 0; i < Rows(list); ++i)
+                afterSpace.push_back(Checked(list, i));
+            Press(sheet, PSBTN_OK);
+        })) << old;
+        EXPECT_EQ(2, stateImages) << old;
+        EXPECT_TRUE(imagesDiffer) << old;
+        EXPECT_EQ(old, own != NULL && own == states) << old;
+        EXPECT_TRUE(boxFound) << old;
+        EXPECT_EQ((std::vector<bool>{true, false, true}), before) << old;
+        EXPECT_EQ((std::vector<bool>{true, true, true}), afterClick) << old;
+        EXPECT_EQ(0, selected) << old;
+        EXPECT_EQ((std::vector<bool>{true, true, false}), afterSpace) << old;
+        EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("A On").c_str(), "Enabled")) << old;
+        EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey("B Off").c_str(), "Enabled")) << old;
+        EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, UserKey("C On").c_str(), "Enabled")) << old;
+        // The page's own check boxes go with the page, once.
+        EXPECT_EQ(old ? 2 : 1, g_destroyCount) << old;
+        if (old) {
+            EXPECT_EQ(own, g_destroyed[1]);
+            EXPECT_TRUE(g_destroyResults[1]);
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Saves pictures of the settings applet as a user sees it: the General page
-// once the sizes have arrived, the Options page, and the Other Folders
-// component's sheet on its Schedule page. The components are the server's
+// once the sizes have arrived (also as Windows 95's first common controls
+// show it), the Options page, and the Other Folders component's sheet on its
+// Schedule page. The components are the server's
 // own, served in this process; the catalogue and the settings are the
 // program's own for as long as it runs.
 // Usage: controls_shots.exe <output folder> [desktop]; one BMP per picture.
@@ -86,6 +87,29 @@ bool ShootApplet()
     return shown && general && options && schedule;
 }
 
+// The General page as Windows 95's own common controls show it: the rows'
+// check boxes are the page's own.
+bool ShootFirstCommonControls()
+{
+    OldListViews old;
+    bool general = false;
+    bool shown = DriveModal(
+        CONTROLS_SHEET_CAPTION,
+        [&](HWND sheet) {
+            SetWindowPos(sheet, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+            HWND list = GetDlgItem(SheetCurrentPage(sheet), 1000);
+            WaitFor([&] { return SizesArrived(list); }, 20000);
+            ClickListItem(list, RowOf(list, "Windows Temporary Files"));
+            SetForegroundWindow(sheet);
+            general = SaveWindow(sheet, "controls-general-first-comctl");
+            PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        },
+        [&] { RunControls(GetModuleHandleA(NULL)); });
+    MSG quit;
+    PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return shown && general;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -128,6 +152,9 @@ int main(int argc, char** argv)
         TempFolderOverride override(temp.Path());
 
         ok = ShootApplet();
+        MSG quit;
+        PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+        ok = ShootFirstCommonControls() && ok;
     }
     CoUninitialize();
     return ok ? 0 : 1;

@@ -350,6 +350,21 @@ TEST_F(ExplorerCompact, RunsAllSevenItemsWhenNoSwitchIsStored)
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettings));
 }
 
+TEST_F(ExplorerCompact, AUserWhoMayNotWriteTheMachineKeysHasTheOldFoldersCleanedToo)
+{
+    SeedAll();
+    std::vector<std::string> refused;
+    {
+        MachineKeysReadOnly limited(Server());
+        ASSERT_TRUE(limited.Hooked());
+        Compact(FALSE, FALSE);
+        refused = limited.Refused();
+    }
+    for (int item = kIE3Cache; item <= kIE3Cookies; ++item)
+        EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item];
+    EXPECT_TRUE(refused.empty());
+}
+
 TEST_F(ExplorerCompact, ASwitchStoredAsZeroSkipsOnlyItsItem)
 {
     for (int off = kIE4Cache; off <= kTyped; ++off) {
@@ -447,9 +462,10 @@ TEST_F(ExplorerCompact, MissingOrUnusableBrowserSettingsRemoveNothing)
     ASSERT_TRUE(SetCurrentDirectoryA(work.Path().c_str()));
 
     Compact(FALSE, TRUE); // no browser keys at all
-    EXPECT_EQ(0, ValueCount(HKEY_LOCAL_MACHINE, kCachePaths));
-    EXPECT_EQ(0, ValueCount(HKEY_LOCAL_MACHINE, kHistoryPaths));
-    EXPECT_EQ(0, ValueCount(HKEY_LOCAL_MACHINE, kCookiePaths));
+    // The machine's keys are only read, never made.
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCachePaths));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kHistoryPaths));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCookiePaths));
     EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kTypedUrls));
 
     WriteString(HKEY_LOCAL_MACHINE, kCachePaths, "Directory", "cache3");

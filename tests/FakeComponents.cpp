@@ -128,3 +128,22 @@ HRESULT STDMETHODCALLTYPE FakeClass::CreateInstance(IUnknown* outer, REFIID riid
     component->Release();
     return result;
 }
+
+bool ShowCallerPages(HWND parent, LPARAM info, AddPagesCallback addPages, const char* caption,
+                     const std::function<void(HWND sheet)>& driver)
+{
+    HPROPSHEETPAGE* pages = NULL;
+    int count = addPages(&pages, info);
+    if (count <= 0 || pages == NULL)
+        return false;
+    PROPSHEETHEADERA header;
+    ZeroMemory(&header, sizeof(header));
+    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.hwndParent = parent;
+    header.pszCaption = caption;
+    header.nPages = static_cast<UINT>(count);
+    header.phpage = pages;
+    bool shown = DriveModal(caption, driver, [&] { PropertySheetA(&header); });
+    LocalFree(pages);
+    return shown;
+}

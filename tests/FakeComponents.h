@@ -73,4 +73,11 @@ private:
     ClassRegistration* registration_;
 };
 
+// What a component's ShowProperties does with the caller's pages: a modal
+// sheet of them (AddPagesCallback, `info`), owned by `parent`, with the
+// caption `caption`, handed to `driver`, which must close it. Returns
+// whether the sheet appeared; the page array is freed.
+bool ShowCallerPages(HWND parent, LPARAM info, AddPagesCallback addPages, const char* caption,
+                     const std::function<void(HWND sheet)>& driver);
+
 #endif

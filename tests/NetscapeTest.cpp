@@ -172,6 +172,22 @@ TEST_F(NetscapeCompact, RunsAllSevenItemsForTheCurrentProfileWhenNoSwitchIsStore
     EXPECT_TRUE(ProfileUntouched("bob"));
 }
 
+TEST_F(NetscapeCompact, AUserWhoMayNotWriteTheMachineKeysHasTheProfileCleanedToo)
+{
+    SeedAll();
+    std::vector<std::string> refused;
+    {
+        MachineKeysReadOnly limited(Server());
+        ASSERT_TRUE(limited.Hooked());
+        Compact(FALSE, FALSE);
+        refused = limited.Refused();
+    }
+    for (int item = kNT3Cache; item <= kNT4Cookies; ++item)
+        EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item];
+    EXPECT_TRUE(ProfileUntouched("bob"));
+    EXPECT_TRUE(refused.empty());
+}
+
 TEST_F(NetscapeCompact, ASwitchStoredAsZeroSkipsOnlyItsItem)
 {
     for (int off = kNT3Cache; off <= kNT4Cookies; ++off) {
@@ -403,7 +419,7 @@ TEST_F(NetscapeCompact, MissingOrUnusableBrowserSettingsRemoveNothing)
     EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kHistoryKey));
     EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kCookiesKey));
     EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kUrlHistory));
-    EXPECT_EQ(0, ValueCount(HKEY_LOCAL_MACHINE, kUsers));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUsers)); // only read, never made
 
     WriteString(HKEY_CURRENT_USER, kCacheKey, "Cache Dir", "cache");
     WriteString(HKEY_CURRENT_USER, kHistoryKey, "History File", "kept.dat");

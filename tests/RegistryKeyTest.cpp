@@ -234,6 +234,29 @@ TEST_F(RegistryKeyTest, DeleteAllValuesLeavesNoneWhateverTheirNumberAndNameLengt
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kKey));
 }
 
+TEST_F(RegistryKeyTest, ReadOnlyConstructorsReadAndEnumerateAndNeverMakeOrChange)
+{
+    RegistryKey missing(HKEY_CURRENT_USER, kKey, RegistryKey::kReadOnly);
+    EXPECT_EQ(static_cast<HKEY>(NULL), missing.Handle());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kKey));
+    RegistryKey missingResource(HKEY_CURRENT_USER, 1, GetModuleHandleA(NULL), RegistryKey::kReadOnly);
+    EXPECT_EQ(static_cast<HKEY>(NULL), missingResource.Handle());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\LarkspireTest\\FromResource"));
+
+    WriteString(HKEY_CURRENT_USER, kKey, "CLSID", "{EEFDDFC3-E68F-11D1-B5FF-0080C866E8E5}");
+    WriteString(HKEY_CURRENT_USER, (std::string(kKey) + "\\Child").c_str(), "x", "");
+    RegistryKey key(HKEY_CURRENT_USER, kKey, RegistryKey::kReadOnly);
+    wchar_t clsid[128] = L"";
+    EXPECT_EQ(ERROR_SUCCESS, key.QueryWideString(L"CLSID", clsid, 254));
+    EXPECT_STREQ(L"{EEFDDFC3-E68F-11D1-B5FF-0080C866E8E5}", clsid);
+    EXPECT_EQ(1u, key.CountSubKeys());
+    char child[16] = "";
+    EXPECT_EQ(ERROR_SUCCESS, key.EnumSubKey(child, sizeof(child), 0));
+    EXPECT_STREQ("Child", child);
+    EXPECT_NE(ERROR_SUCCESS, key.SetDword("Enabled", 1));
+    EXPECT_EQ(1, ValueCount(HKEY_CURRENT_USER, kKey));
+}
+
 TEST_F(RegistryKeyTest, StringResourceConstructorOpensThePathOfTheString)
 {
     RegistryKey key(HKEY_CURRENT_USER, 1, GetModuleHandleA(NULL));

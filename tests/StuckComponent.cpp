@@ -1,6 +1,9 @@
 // stuck_component.dll: an in-process server of one component whose GetSize
-// never returns, for the tests that start the applet as a process. Its class
-// is {A00000FF-1234-5678-9ABC-000000000001}; the test registers it.
+// never returns, for the tests that start the applet or the Agent as a
+// process. Its class is {A00000FF-1234-5678-9ABC-000000000001}; the test
+// registers it. While the named event "LarkspireTestCreateGate" exists and is
+// not set, its objects are not made; while "LarkspireTestCompactGate" exists
+// and is not set, Compact does not return (each wait ends after 20 s).
 #include <windows.h>
 #include <objbase.h>
 
@@ -9,6 +12,15 @@
 namespace {
 
 const CLSID kStuckClsid = {0xA00000FF, 0x1234, 0x5678, {0x9a, 0xbc, 0, 0, 0, 0, 0, 1}};
+
+void WaitAtGate(const char* name)
+{
+    HANDLE gate = OpenEventA(SYNCHRONIZE, FALSE, name);
+    if (gate == NULL)
+        return;
+    WaitForSingleObject(gate, 20000);
+    CloseHandle(gate);
+}
 
 class StuckComponent final : public ICleanerComponent {
 public:
@@ -40,7 +52,11 @@ public:
         lstrcpynA(buffer, "Never finishes measuring.", capacity);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Compact(BOOL, BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Compact(BOOL, BOOL) override
+    {
+        WaitAtGate("LarkspireTestCompactGate");
+        return S_OK;
+    }
 
 private:
     LONG references_ = 1;
@@ -63,6 +79,7 @@ public:
         *object = NULL;
         if (outer != NULL)
             return CLASS_E_NOAGGREGATION;
+        WaitAtGate("LarkspireTestCreateGate");
         StuckComponent* component = new StuckComponent;
         HRESULT result = component->QueryInterface(riid, object);
         component->Release();

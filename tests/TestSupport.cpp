@@ -776,6 +776,69 @@ KeyTreeGuard::~KeyTreeGuard()
         RestoreKeyTree(root_, path_.c_str(), saved_);
 }
 
+namespace {
+
+typedef LONG(WINAPI* CreateKeyFunction)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
+                                        LPDWORD);
+typedef LONG(WINAPI* OpenKeyFunction)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+// The real calls: the module's own slots lead back to the replacements.
+CreateKeyFunction g_createKey = NULL;
+OpenKeyFunction g_openKey = NULL;
+std::vector<std::string> g_refusedKeys;
+
+const REGSAM kChangeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
+
+LONG Refuse(LPCSTR path)
+{
+    g_refusedKeys.push_back(path != NULL ? path : "");
+    return ERROR_ACCESS_DENIED;
+}
+
+LONG WINAPI ReadOnlyMachineCreate(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWORD options,
+                                  REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
+{
+    if (root != HKEY_LOCAL_MACHINE)
+        return g_createKey(root, path, reserved, keyClass, options, access, security, key, disposition);
+    if ((access & kChangeRights) != 0)
+        return Refuse(path);
+    // An existing key opens; a missing one would need the right to make it.
+    LONG status = g_openKey(root, path, 0, access, key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return Refuse(path);
+    if (status == ERROR_SUCCESS && disposition != NULL)
+        *disposition = REG_OPENED_EXISTING_KEY;
+    return status;
+}
+
+LONG WINAPI ReadOnlyMachineOpen(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY key)
+{
+    if (root == HKEY_LOCAL_MACHINE && (access & kChangeRights) != 0)
+        return Refuse(path);
+    return g_openKey(root, path, options, access, key);
+}
+
+} // namespace
+
+MachineKeysReadOnly::MachineKeysReadOnly(HMODULE module)
+    : create_(module, "advapi32.dll", "RegCreateKeyExA", reinterpret_cast<void*>(ReadOnlyMachineCreate)),
+      open_(module, "advapi32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(ReadOnlyMachineOpen))
+{
+    g_createKey = reinterpret_cast<CreateKeyFunction>(create_.Original());
+    g_openKey = reinterpret_cast<OpenKeyFunction>(open_.Original());
+    if (g_openKey == NULL)
+        g_openKey = RegOpenKeyExA;
+    g_refusedKeys.clear();
+}
+
+MachineKeysReadOnly::~MachineKeysReadOnly()
+{
+}
+
+std::vector<std::string> MachineKeysReadOnly::Refused() const
+{
+    return g_refusedKeys;
+}
+
 void RemoveFromTrash(const char* name)
 {
     std::string files = TrashFolder();
@@ -847,6 +910,43 @@ std::string BinFile(const char* name)
 std::string TestFile(const char* name)
 {
     return ExeFolder() + "\\" + name;
+}
+
+namespace {
+
+WNDPROC g_listViewProc = NULL;
+
+LRESULT CALLBACK OldListViewProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_SETEXTENDEDLISTVIEWSTYLE || message == LVM_GETEXTENDEDLISTVIEWSTYLE)
+        return 0;
+    return CallWindowProcA(g_listViewProc, list, message, wParam, lParam);
+}
+
+// Subclasses each list view as it is made, before it takes its first message.
+LRESULT CALLBACK WatchListViews(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof(name));
+        if (lstrcmpiA(name, WC_LISTVIEWA) == 0)
+            g_listViewProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldListViewProc)));
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+} // namespace
+
+OldListViews::OldListViews() : hook_(SetWindowsHookExA(WH_CBT, WatchListViews, NULL, GetCurrentThreadId()))
+{
+}
+
+OldListViews::~OldListViews()
+{
+    if (hook_ != NULL)
+        UnhookWindowsHookEx(hook_);
 }
 
 void ClickListItem(HWND list, int index)

@@ -235,6 +235,25 @@ private:
     Tree saved_;
 };
 
+// The registry as a limited user of Windows NT finds it, for the calls that
+// `module` makes through its import table while the object lives: a key
+// under HKEY_LOCAL_MACHINE opened or created with any right to change it is
+// refused (ERROR_ACCESS_DENIED), and so is the creation of a missing one;
+// opens for reading go through. (Wine lets every user write everywhere.)
+class MachineKeysReadOnly {
+public:
+    explicit MachineKeysReadOnly(HMODULE module);
+    ~MachineKeysReadOnly();
+    MachineKeysReadOnly(const MachineKeysReadOnly&) = delete;
+    MachineKeysReadOnly& operator=(const MachineKeysReadOnly&) = delete;
+    bool Hooked() const { return create_.Hooked() && open_.Hooked(); }
+    // The machine keys refused so far, by path.
+    std::vector<std::string> Refused() const;
+
+private:
+    ImportHook create_, open_;
+};
+
 // Takes a file of this name out of the Recycle Bin, so that a later InTrash
 // sees only what the test itself moved there.
 void RemoveFromTrash(const char* name);
@@ -255,6 +274,20 @@ TopWindows FindTop(const char* className, const char* caption, DWORD process);
 std::string BinFile(const char* name);
 // A file of the tests' own folder.
 std::string TestFile(const char* name);
+
+// The list view as comctl32 4.00 has it (Windows 95 before Internet
+// Explorer 3): no extended styles. Every list view made on this thread while
+// the object lives refuses to set them and reports none.
+class OldListViews {
+public:
+    OldListViews();
+    ~OldListViews();
+    OldListViews(const OldListViews&) = delete;
+    OldListViews& operator=(const OldListViews&) = delete;
+
+private:
+    HHOOK hook_;
+};
 
 // Presses and releases the left button on a row of a list view, as a click
 // does (the release is posted first: it ends the list's drag detection).

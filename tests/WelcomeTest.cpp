@@ -382,6 +382,7 @@ TEST_F(Wizard, PropertiesOpensTheComponentsSheetWithTheWizardsSchedulePage)
         WriteString(HKEY_LOCAL_MACHINE, (std::string(kCatalogue) + "\\Windows Temporary Files").c_str(), "CLSID",
                     ClsidText(CLSID_WinTempFiles).c_str());
         bool enabledAtStart = false, opened = false, controls = false, icon = false;
+        bool wizardEnabledInside = true, wizardEnabledAfter = false;
         std::string tab;
         ASSERT_TRUE(Show([&](HWND sheet) {
             Next(sheet);
@@ -392,6 +393,8 @@ TEST_F(Wizard, PropertiesOpensTheComponentsSheetWithTheWizardsSchedulePage)
             opened = DriveModal(
                 "Windows Temporary Files Properties",
                 [&](HWND components) {
+                    // Next, Back, Finish and Cancel take no input meanwhile.
+                    wizardEnabledInside = IsWindowEnabled(sheet) != FALSE;
                     tab = SheetTabText(components, 0);
                     HWND schedule = SheetCurrentPage(components);
                     controls = true;
@@ -402,10 +405,13 @@ TEST_F(Wizard, PropertiesOpensTheComponentsSheetWithTheWizardsSchedulePage)
                     Press(components, PSBTN_OK);
                 },
                 [&] { SendMessageA(GetDlgItem(page, IDC_PROPERTIES), BM_CLICK, 0, 0); });
+            wizardEnabledAfter = IsWindowEnabled(sheet) != FALSE;
             Press(sheet, PSBTN_CANCEL);
         }));
         EXPECT_TRUE(enabledAtStart);
         EXPECT_TRUE(opened);
+        EXPECT_FALSE(wizardEnabledInside);
+        EXPECT_TRUE(wizardEnabledAfter);
         EXPECT_EQ("Schedule", tab);
         EXPECT_TRUE(controls);
         EXPECT_TRUE(icon);
@@ -417,6 +423,40 @@ TEST_F(Wizard, PropertiesOpensTheComponentsSheetWithTheWizardsSchedulePage)
         EXPECT_EQ(0xdeadbeefu, ReadDword(HKEY_CURRENT_USER, key.c_str(), "Enabled"));
     }
     factory->Release();
+}
+
+TEST_F(Wizard, TheLongestKeyNameComesBackWholeForTheComponentsPagesAndFinish)
+{
+    const std::string longest(211, 'W');
+    FakeClass& fake = Fake(longest, 1);
+    std::string keyPath = "<none>";
+    fake.onShowProperties = [&](HWND parent, LPARAM info, AddPagesCallback addPages) {
+        keyPath = reinterpret_cast<const RegKeyInfo*>(info)->keyPath;
+        ShowCallerPages(parent, info, addPages, "Longest Properties", [](HWND components) {
+            SendDlgItemMessageA(SheetCurrentPage(components), IDC_SCHEDULE_SHUTDOWN, BM_CLICK, 0, 0);
+            Press(components, PSBTN_OK);
+        });
+    };
+    ASSERT_TRUE(Show([&](HWND sheet) {
+        Next(sheet);
+        HWND page = Next(sheet);
+        HWND list = GetDlgItem(page, IDC_COMPONENT_LIST);
+        ClickListItem(list, RowOf(list, longest));
+        SendMessageA(GetDlgItem(page, IDC_PROPERTIES), BM_CLICK, 0, 0);
+        Next(sheet);
+        Press(sheet, PSBTN_FINISH);
+    }));
+    EXPECT_EQ(UserKey(longest), keyPath);
+    EXPECT_EQ(0u, ReadDword(HKEY_CURRENT_USER, UserKey(longest).c_str(), "Shutdown"));
+    EXPECT_EQ(1u, ReadDword(HKEY_CURRENT_USER, UserKey(longest).c_str(), "Enabled"));
+    // Nothing under any other key.
+    HKEY components;
+    DWORD subKeys = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quenlow\\Larkspire\\Components", 0,
+                                           KEY_READ, &components));
+    RegQueryInfoKeyA(components, NULL, NULL, NULL, &subKeys, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+    RegCloseKey(components);
+    EXPECT_EQ(1u, subKeys);
 }
 
 TEST_F(Wizard, ALinkOpensItsAddressOnlyOnAClickOrEnter)

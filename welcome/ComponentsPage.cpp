@@ -29,6 +29,12 @@ INT_PTR CALLBACK ComponentsPageProc(HWND page, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
         ComponentListCommand(page, LOWORD(wParam));
         return FALSE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header != NULL && header->idFrom == IDC_COMPONENT_LIST && header->code == LVN_ITEMCHANGED)
+            ComponentListItemChanged(page, reinterpret_cast<const NMLISTVIEW*>(lParam));
+        return FALSE;
+    }
     case WM_DESTROY:
         DestroyComponentListPage(page);
         return FALSE;
