@@ -344,30 +344,11 @@ unset LARKSPIRE_TEST_RIGHTS
     || fail "without rights the uninstall gave exit code $rc"
 cp "$bindir/LSAutorun.inf" "$dir/LSAutorun.inf"
 
-# The silent uninstall ends the running Agent and leaves the prefix as before,
-# the user's settings kept.
-start_agent
-driver wait-window quenlow_ls5AgentFrame 60
-rc=$(uninstall "$windir")
-[ "$rc" = 0 ] && pass "the silent uninstall succeeds" || fail "the silent uninstall gave exit code $rc"
-driver wait-gone quenlow_ls5AgentFrame 1 && pass "the uninstall ended the running Agent" \
-    || fail "the Agent still runs after the uninstall"
-rm -rf "$temp/clutter"
-snapshot uninstalled
-same_as_before uninstalled "the silent uninstall leaves the prefix as it was before the install"
-[ "$(value "$userkey" Sentinel)" = 0xdeadbeef ] && [ "$(value "$userkey" Recycle)" = 0x0 ] \
-    && pass "the silent uninstall keeps the user's settings" || fail "the silent uninstall lost the user's settings"
-rc=$(uninstall "$windir")
-snapshot twice
-[ "$rc" = 0 ] && pass "the uninstaller run a second time succeeds" || fail "the second uninstall gave exit code $rc"
-same_as_before twice "the uninstaller run a second time changes nothing"
-
-# An upgrade into a folder with spaces in its names, by a setup without an
-# elevated token (as on Windows before Vista): the earlier copy goes, the
-# log-on entry follows the Agent, which runs again from the new folder. The
-# earlier copy's uninstaller, run afterwards, leaves the new installation be.
-rc=$(install /S)
-[ "$rc" = 0 ] || fail "the silent install before the move gave exit code $rc"
+# An upgrade into a folder with spaces in its names, over the running Agent,
+# by a setup without an elevated token (as on Windows before Vista): the
+# earlier copy goes, the log-on entry follows the Agent, which runs again
+# from the new folder. The earlier copy's uninstaller, run afterwards, leaves
+# the new installation be.
 start_agent
 driver wait-window quenlow_ls5AgentFrame 60
 quiet reg add "$run" /v 'Larkspire Agent' /t REG_SZ /d "\"$windir\\Agent.exe\"" /f
@@ -389,30 +370,43 @@ driver wait-window quenlow_ls5AgentFrame 1 \
     && pass "the earlier copy's uninstaller leaves the new installation registered and its Agent running" \
     || fail "the earlier copy's uninstaller (exit code $rc) unregistered the new installation"
 
-# The interactive setup over the installation in the folder with spaces: a
-# second setup and the uninstaller refuse to run beside it; another program's
-# folder is refused and the folder page stays; the open settings are asked to
-# close; LSInstall, the wizard and the Agent run with the shell's limited
-# token; a rundll32.exe planted beside LSInstall is not run.
+# The silent uninstall ends the running Agent and leaves the prefix as before,
+# the user's settings kept.
+rc=$(uninstall "$spaced")
+[ "$rc" = 0 ] && pass "the silent uninstall succeeds" || fail "the silent uninstall gave exit code $rc"
+driver wait-gone quenlow_ls5AgentFrame 1 && pass "the uninstall ended the running Agent" \
+    || fail "the Agent still runs after the uninstall"
+rm -rf "$temp/clutter"
+snapshot uninstalled
+same_as_before uninstalled "the silent uninstall leaves the prefix as it was before the install"
+[ "$(value "$userkey" Sentinel)" = 0xdeadbeef ] && [ "$(value "$userkey" Recycle)" = 0x0 ] \
+    && pass "the silent uninstall keeps the user's settings" || fail "the silent uninstall lost the user's settings"
+rc=$(uninstall "$spaced")
+snapshot twice
+[ "$rc" = 0 ] && pass "the uninstaller run a second time succeeds" || fail "the second uninstall gave exit code $rc"
+same_as_before twice "the uninstaller run a second time changes nothing"
+
+# The interactive setup: a second setup and an uninstaller refuse to run
+# beside it; another program's folder is refused and the folder page stays;
+# an open settings applet is asked to close; LSInstall, the wizard and the
+# Agent run with the shell's limited token; a rundll32.exe planted beside
+# LSInstall is not run.
 quiet reg delete 'HKCU\Software\Quenlow' /f
-quiet reg delete "$run" /v 'Larkspire Agent' /f
-cp "$planted" "$drive/My Clean Up Tools/rundll32.exe"
-start_applet "$spaced"
-driver wait-dialog "Larkspire Settings" "" 60 || fail "the applet of the folder with spaces did not start"
+start_applet "$(winpath "$bindir")"
+driver wait-dialog "Larkspire Settings" "" 60 || fail "the applet of the build did not start"
 driver shell 600 || fail "the stand-in for the user's shell did not start"
 "$wine" "$package" </dev/null >/dev/null 2>&1 &
 setup_pid=$!
 driver type "Larkspire 5.0 Setup" 1019 'C:\Other Program' 60 || fail "the setup's folder page did not appear"
 rc=$(install /S)
 [ "$rc" = 7 ] && pass "a second setup gives exit code 7" || fail "a second setup gave exit code $rc"
-rc=$(uninstall "$spaced")
-[ "$rc" = 7 ] && whole "$spaced" && driver wait-window quenlow_ls5AgentFrame 1 \
-    && pass "the uninstaller beside a running setup gives exit code 7 and changes nothing" \
-    || fail "the uninstaller beside a running setup gave exit code $rc: $(uq InstallLocation); $(default "$clsid" $view); $(ls "$drive/My Clean Up Tools")"
+driver exec "$(winpath "$root/old-un.exe") /S _?=$windir" >/dev/null; rc=$?
+[ "$rc" = 7 ] && pass "an uninstaller beside a running setup gives exit code 7" \
+    || fail "the uninstaller beside a running setup gave exit code $rc"
 driver answer "Larkspire 5.0 Setup" "Destination" 1 60
 driver answer "Larkspire 5.0 Setup" "holds files of another program" 1 60 \
     && pass "the folder page refuses another program's folder" || fail "another program's folder was not refused"
-driver type "Larkspire 5.0 Setup" 1019 "$spaced" 60
+driver type "Larkspire 5.0 Setup" 1019 "$windir" 60
 driver answer "Larkspire 5.0 Setup" "Destination" 1 60 || fail "the folder page did not stay"
 driver wait-dialog "Larkspire 5.0 Setup" "is open and uses files" 60 \
     || fail "the setup did not ask to close the open settings"
@@ -421,6 +415,7 @@ driver wait-gone quenlow_ls5controls 30
 driver answer "Larkspire 5.0 Setup" "is open and uses files" 4 60 || fail "no Retry"
 driver limited "Larkspire Installation" 60 >/dev/null && pass "LSInstall runs with the user's limited token" \
     || fail "LSInstall does not run with the user's limited token"
+cp "$planted" "$dir/rundll32.exe"
 driver answer "Larkspire Installation" "Startup group" 6 60 || fail "LSInstall's Startup question did not appear"
 driver limited "Larkspire Setup" 60 >/dev/null && pass "the wizard runs with the user's limited token" \
     || fail "the wizard does not run with the user's limited token"
@@ -429,10 +424,10 @@ driver answer "Larkspire 5.0 Setup" "start the Larkspire Agent now" 6 60 || fail
 wait "$setup_pid"; rc=$?
 setup_pid=
 [ "$rc" = 0 ] && pass "the interactive setup ends with exit code 0" || fail "the interactive setup gave exit code $rc"
-[ "$(value "$run" 'Larkspire Agent')" = "\"$spaced\\Agent.exe\"" ] \
+[ "$(value "$run" 'Larkspire Agent')" = "\"$windir\\Agent.exe\"" ] \
     && pass "the Startup answer Yes left the Agent's log-on entry" \
     || fail "no log-on entry for the Agent: $(w reg query "$run" | tr -d '\r')"
-[ ! -e "$drive/My Clean Up Tools/planted.ran" ] && pass "the rundll32.exe planted beside LSInstall did not run" \
+[ ! -e "$dir/planted.ran" ] && pass "the rundll32.exe planted beside LSInstall did not run" \
     || fail "LSInstall ran the planted rundll32.exe"
 [ "$(value "$userkey" Recycle)" = 0x1 ] && [ -n "$(value "$userkey\\Components\\Windows Temporary Files" Enabled)" ] \
     && pass "the wizard's Finish wrote the options and the components' Enabled" \
@@ -444,10 +439,10 @@ driver shell-end
 # The interactive uninstall with the settings open, asked to remove the
 # user's settings too: the files in use go at the next restart and the user
 # is told; the planted file, not the setup's, stays.
-start_applet "$spaced"
+start_applet
 driver wait-dialog "Larkspire Settings" "" 60 || fail "the applet did not start before the uninstall"
-cp "$drive/My Clean Up Tools/Uninstall.exe" "$root/un.exe"
-"$wine" "$driver" exec "$(winpath "$root/un.exe") _?=$spaced" </dev/null >/dev/null 2>&1 &
+cp "$dir/Uninstall.exe" "$root/un.exe"
+"$wine" "$driver" exec "$(winpath "$root/un.exe") _?=$windir" </dev/null >/dev/null 2>&1 &
 setup_pid=$!
 driver answer "Larkspire 5.0 Uninstall" "" 1 60 || fail "the uninstaller's confirmation page did not appear"
 driver answer "Larkspire 5.0 Uninstall" "remove your Larkspire settings" 6 60 || fail "the settings question did not appear"
@@ -463,14 +458,14 @@ quiet reg query 'HKCU\Software\Quenlow' || quiet reg query 'HKCU\AppEvents\Schem
 quiet reg query 'HKCU\AppEvents\EventLabels\Clean Folder' \
     && fail "the user's settings or sound event are left although the user asked for their removal" \
     || pass "the user's settings and the sound event are removed when the user agrees"
-[ -f "$drive/My Clean Up Tools/rundll32.exe" ] && [ ! -e "$drive/My Clean Up Tools/Agent.exe" ] \
+[ -f "$dir/rundll32.exe" ] && [ ! -e "$dir/Agent.exe" ] \
     && pass "the uninstall removes the setup's files only" || fail "the uninstall removed the wrong files"
 driver close "Larkspire Settings" 5 >/dev/null
 driver wait-gone quenlow_ls5controls 30
-rm -f "$drive/My Clean Up Tools/rundll32.exe"
+rm -f "$dir/rundll32.exe"
 quiet wineboot -r
-[ ! -e "$drive/My Clean Up Tools" ] && pass "the files in use and the folder are gone after the restart" \
-    || fail "after the restart is left: $(ls "$drive/My Clean Up Tools")"
+[ ! -e "$dir" ] && pass "the files in use and the folder are gone after the restart" \
+    || fail "after the restart is left: $(ls "$dir")"
 snapshot interactive
 # The wizard's Components page measures the browser components, which make
 # the browsers' keys that they open when these are missing: the components'
