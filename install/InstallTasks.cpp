@@ -7,10 +7,12 @@
 
 namespace {
 
-const char kInfCommandStart[] = "rundll32 advpack.dll,LaunchINFSection ";
-const char kInfFile[] = "\\LSAutorun.inf";
-// The longest directory that the buffer holds, and so the longest command.
-static_assert(sizeof(kInfCommandStart) - 1 + (kCurrentDirectorySize - 1) + sizeof(kInfFile) <=
+const char kRundll32[] = "\\rundll32.exe";
+const char kInfCommandMiddle[] = "\" advpack.dll,LaunchINFSection \"";
+const char kInfFile[] = "\\LSAutorun.inf\"";
+// The longest paths that the buffers hold, and so the longest command.
+static_assert(1 + (kRundll32PathSize - 1) + sizeof(kInfCommandMiddle) - 1 + (kCurrentDirectorySize - 1) +
+                      sizeof(kInfFile) <=
                   static_cast<size_t>(kInfCommandSize),
               "the INF command fits its buffer");
 
@@ -44,15 +46,37 @@ bool HasSwitch(const char* arguments, const char* switchText)
     return arguments != NULL && strstr(arguments, switchText) != NULL;
 }
 
-bool BuildInfCommand(const char* directory, char* command)
+bool Rundll32Path(char* path)
+{
+    ZeroMemory(path, kRundll32PathSize);
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    // Windows 95 and 98 keep rundll32.exe in the Windows folder itself.
+    bool nt = !GetVersionExA(&version) || version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    // Room for the folder and its terminating zero, the name's place.
+    const UINT room = kRundll32PathSize - (sizeof(kRundll32) - 1);
+    UINT length = nt ? GetSystemDirectoryA(path, room) : GetWindowsDirectoryA(path, room);
+    if (length == 0 || length >= room) {
+        ZeroMemory(path, kRundll32PathSize);
+        return false;
+    }
+    // A root folder ("C:\") already ends in a backslash.
+    if (path[length - 1] == '\\')
+        path[--length] = '\0';
+    lstrcpyA(path + length, kRundll32);
+    return true;
+}
+
+bool BuildInfCommand(const char* rundll32, const char* directory, char* command)
 {
     ZeroMemory(command, kInfCommandSize);
-    if (directory == NULL || directory[0] == '\0')
+    if (rundll32 == NULL || rundll32[0] == '\0' || directory == NULL || directory[0] == '\0')
         return false;
-    // Bounded by the directory buffer, so the command always fits.
-    if (lstrlenA(directory) >= kCurrentDirectorySize)
+    // Bounded by the two buffers, so the command always fits.
+    if (lstrlenA(rundll32) >= kRundll32PathSize || lstrlenA(directory) >= kCurrentDirectorySize)
         return false;
-    wsprintfA(command, "%s%s%s", kInfCommandStart, directory, kInfFile);
+    wsprintfA(command, "\"%s%s%s%s", rundll32, kInfCommandMiddle, directory, kInfFile);
     return true;
 }
 
@@ -65,15 +89,21 @@ bool RunStartupInf()
     DWORD length = GetCurrentDirectoryA(kCurrentDirectorySize, directory);
     if (length == 0 || length >= static_cast<DWORD>(kCurrentDirectorySize))
         return false;
+    char rundll32[kRundll32PathSize];
+    if (!Rundll32Path(rundll32))
+        return false;
     char command[kInfCommandSize];
-    if (!BuildInfCommand(directory, command))
+    if (!BuildInfCommand(rundll32, directory, command))
         return false;
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof(process));
-    if (!CreateProcessA(NULL, command, NULL, NULL, TRUE, NORMAL_PRIORITY_CLASS, NULL, NULL, &startup, &process))
+    // Named by its full path: a rundll32.exe planted beside this program or in
+    // the current folder would otherwise be found first.
+    if (!CreateProcessA(rundll32, command, NULL, NULL, TRUE, NORMAL_PRIORITY_CLASS, NULL, NULL, &startup,
+                        &process))
         return false;
     WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hProcess);

@@ -19,10 +19,12 @@
     "\r\nWould you like to visit Microsoft's web site and download DCOM?"
 #define INSTALL_DCOM_PAGE "http://www.microsoft.com/com/dcom/"
 
-// The current directory is read into a buffer of this size; the command that
-// runs the INF is built in one of kInfCommandSize bytes.
+// The current directory is read into a buffer of this size, the path of the
+// system's rundll32.exe into one of kRundll32PathSize; the command that runs
+// the INF is built in one of kInfCommandSize bytes.
 const int kCurrentDirectorySize = 255;
-const int kInfCommandSize = 512;
+const int kRundll32PathSize = MAX_PATH + 1;
+const int kInfCommandSize = 1024;
 
 // The arguments of a command line: what follows the program's own name
 // (quoted or not), blanks after it included.
@@ -31,13 +33,22 @@ const char* ArgumentsOf(const char* commandLine);
 // Whether `switchText` occurs anywhere in `arguments` (case-sensitive).
 bool HasSwitch(const char* arguments, const char* switchText);
 
-// "rundll32 advpack.dll,LaunchINFSection <directory>\LSAutorun.inf" into
-// `command` (kInfCommandSize bytes, zero-filled). False, with an empty
-// command, when the directory is empty or does not fit the directory buffer.
-bool BuildInfCommand(const char* directory, char* command);
+// The full path of the system's own rundll32.exe into `path`
+// (kRundll32PathSize bytes, zero-filled): in the system folder on Windows NT,
+// in the Windows folder on Windows 95 and 98. False when the folder cannot be
+// read or the path does not fit.
+bool Rundll32Path(char* path);
 
-// Runs the INF of the current directory and waits for it. False when the
-// current directory does not fit its buffer or the process could not start.
+// "\"<rundll32>\" advpack.dll,LaunchINFSection \"<directory>\LSAutorun.inf\""
+// into `command` (kInfCommandSize bytes, zero-filled): both paths quoted, so
+// that neither a space nor a comma in them splits the arguments. False, with
+// an empty command, when a path is empty or does not fit its buffer.
+bool BuildInfCommand(const char* rundll32, const char* directory, char* command);
+
+// Runs the INF of the current directory through the system's rundll32.exe,
+// started by its full path (never one found beside this program or in the
+// current folder), and waits for it. False when a path does not fit its
+// buffer or the process could not start.
 bool RunStartupInf();
 
 // Whether ole32 exports CoInitializeEx, the sign that DCOM is installed.

@@ -8,7 +8,19 @@ InstallWorld* g_world = NULL;
 HMODULE g_ole32 = NULL; // what the replaced LoadLibraryA handed out for ole32
 // The real functions (the hooks are made in this order; the look-up's hook last).
 void* g_real[16];
-enum { kMessageBox, kCreateProcess, kCurrentDirectory, kVersion, kLoadLibrary, kFreeLibrary, kShell, kGetProc };
+enum {
+    kMessageBox,
+    kCreateProcess,
+    kCurrentDirectory,
+    kSystemDirectory,
+    kWindowsDirectory,
+    kVersion,
+    kLoadLibrary,
+    kFreeLibrary,
+    kShell,
+    kGetProc,
+    kHookCount
+};
 
 std::string Text(const char* text)
 {
@@ -44,6 +56,28 @@ DWORD WINAPI FakeCurrentDirectory(DWORD size, LPSTR buffer)
         return static_cast<DWORD>(folder.size() + 1);
     lstrcpyA(buffer, folder.c_str());
     return static_cast<DWORD>(folder.size());
+}
+
+UINT Folder(const std::string& folder, LPSTR buffer, UINT size)
+{
+    if (g_world->foldersFail)
+        return 0;
+    if (g_world->folderLength != 0)
+        return g_world->folderLength;
+    if (folder.size() + 1 > size)
+        return static_cast<UINT>(folder.size() + 1);
+    lstrcpyA(buffer, folder.c_str());
+    return static_cast<UINT>(folder.size());
+}
+
+UINT WINAPI FakeSystemDirectory(LPSTR buffer, UINT size)
+{
+    return Folder(g_world->systemDirectory, buffer, size);
+}
+
+UINT WINAPI FakeWindowsDirectory(LPSTR buffer, UINT size)
+{
+    return Folder(g_world->windowsDirectory, buffer, size);
 }
 
 BOOL WINAPI FakeVersion(LPOSVERSIONINFOA version)
@@ -107,12 +141,15 @@ InstallHooks::InstallHooks(InstallWorld& world)
     } calls[] = {{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(FakeMessageBox)},
                  {"kernel32.dll", "CreateProcessA", reinterpret_cast<void*>(FakeCreateProcess)},
                  {"kernel32.dll", "GetCurrentDirectoryA", reinterpret_cast<void*>(FakeCurrentDirectory)},
+                 {"kernel32.dll", "GetSystemDirectoryA", reinterpret_cast<void*>(FakeSystemDirectory)},
+                 {"kernel32.dll", "GetWindowsDirectoryA", reinterpret_cast<void*>(FakeWindowsDirectory)},
                  {"kernel32.dll", "GetVersionExA", reinterpret_cast<void*>(FakeVersion)},
                  {"kernel32.dll", "LoadLibraryA", reinterpret_cast<void*>(FakeLoadLibrary)},
                  {"kernel32.dll", "FreeLibrary", reinterpret_cast<void*>(FakeFreeLibrary)},
                  {"shell32.dll", "ShellExecuteA", reinterpret_cast<void*>(FakeShell)},
                  {"kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(FakeGetProcAddress)}};
-    for (int i = 0; i < 8; ++i) {
+    static_assert(sizeof(calls) / sizeof(calls[0]) == kHookCount, "one hook per call");
+    for (int i = 0; i < kHookCount; ++i) {
         hooks_.emplace_back(new ImportHook(self, calls[i].dll, calls[i].function, calls[i].replacement));
         g_real[i] = hooks_.back()->Original();
     }

@@ -1,6 +1,6 @@
 // The system calls of the installer tasks, replaced for a test (or for the
-// pictures): the questions, the INF process, the current directory, the
-// version record and the look-up of CoInitializeEx in ole32. What was asked
+// pictures): the questions, the INF process, the current, system and Windows
+// folders, the version record and the look-up of CoInitializeEx in ole32. What was asked
 // for is recorded; what the calls answer is set in InstallWorld.
 #ifndef LARKSPIRE_INSTALLHOOKS_H
 #define LARKSPIRE_INSTALLHOOKS_H
@@ -21,6 +21,13 @@ struct InstallWorld {
     std::string currentDirectory = "C:\\Program Files\\Larkspire";
     DWORD currentDirectoryLength = 0; // returned instead of the length when not 0
     DWORD platform = VER_PLATFORM_WIN32_NT;
+    // What GetSystemDirectoryA and GetWindowsDirectoryA answer; a length that
+    // is not 0 is returned instead of the folder's, and both fail (0) when
+    // foldersFail is set.
+    std::string systemDirectory = "C:\\WINNT\\system32";
+    std::string windowsDirectory = "C:\\WINDOWS";
+    UINT folderLength = 0;
+    bool foldersFail = false;
     bool ole32Loads = true;
     bool hasCoInitializeEx = true;
 

@@ -1,6 +1,7 @@
 // LSInstall.exe as a process: the switches, the Startup question found on
-// the screen and answered, and the INF run from the current folder, which
-// enters the Agent among the user's log-on programs.
+// the screen and answered, and the INF run from the current folder by the
+// system's own rundll32.exe, which enters the Agent among the user's log-on
+// programs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,10 +30,12 @@ class InstallProcess : public testing::Test {
 protected:
     InstallProcess() : run_(HKEY_CURRENT_USER, kRun) {}
 
-    // Starts LSInstall.exe with `arguments` in `folder`.
-    bool Start(const std::string& arguments, const std::string& folder)
+    // Starts LSInstall.exe (the deliverable, or `program`) with `arguments` in `folder`.
+    bool Start(const std::string& arguments, const std::string& folder, std::string program = "")
     {
-        return program_.Start("\"" + BinFile("LSInstall.exe") + "\"" + arguments, folder.c_str());
+        if (program.empty())
+            program = BinFile("LSInstall.exe");
+        return program_.Start("\"" + program + "\"" + arguments, folder.c_str());
     }
 
     // Waits for the Startup question of the program and presses `button`;
@@ -118,6 +121,27 @@ TEST_F(InstallProcess, NoStartsNothingAndASwitchInsideALongerWordCounts)
     EXPECT_EQ(1u, program_.ExitCode(30000));
     EXPECT_EQ("<missing>", ReadString(HKEY_CURRENT_USER, kRun, kRunValue));
     EXPECT_EQ(-1, ValueCount(HKEY_CURRENT_USER, kRun));
+}
+
+TEST_F(InstallProcess, ARundll32PlantedBesideItIsNeverRunAndACommaSplitsNoPath)
+{
+    ScratchDir scratch("install-planted");
+    // A folder whose name holds a comma, which separates LaunchINFSection's
+    // arguments unless the INF's path is quoted.
+    std::string folder = scratch / "Lark,spire 5";
+    PlaceInf(folder);
+    std::string program = folder + "\\LSInstall.exe";
+    ASSERT_TRUE(CopyFileA(BinFile("LSInstall.exe").c_str(), program.c_str(), FALSE));
+    // Beside the program, which is also the current folder.
+    ASSERT_TRUE(CopyFileA(TestFile("planted_program.exe").c_str(), (folder + "\\rundll32.exe").c_str(), FALSE));
+    WriteString(HKEY_CURRENT_USER, kRun, kRunValue, "sentinel 0xdeadbeef");
+
+    ASSERT_TRUE(Start(" /startmeup /dcomdetect", folder, program));
+    ASSERT_TRUE(Answer(IDYES));
+    EXPECT_EQ(1u, program_.ExitCode(60000));
+    EXPECT_FALSE(Exists(folder + "\\planted.ran"));
+    // The system's rundll32 ran the INF of this folder.
+    EXPECT_EQ("\"" + folder + "\\Agent.exe\"", ReadString(HKEY_CURRENT_USER, kRun, kRunValue));
 }
 
 TEST_F(InstallProcess, AMissingInfEndsTheProgramWithoutAnotherMessage)

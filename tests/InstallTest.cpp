@@ -12,8 +12,6 @@
 
 namespace {
 
-const char kInfCommand[] = "rundll32 advpack.dll,LaunchINFSection ";
-
 class InstallTasks : public testing::Test {
 protected:
     // Runs the program's work for `arguments` with the calls replaced.
@@ -52,30 +50,41 @@ TEST(InstallArguments, ASwitchCountsAnywhereWithItsCaseOnly)
     EXPECT_FALSE(HasSwitch(NULL, "/startmeup"));
 }
 
-TEST(InstallInfCommand, NamesTheInfOfTheFolderAndNeverOverrunsItsBuffer)
+TEST(InstallInfCommand, QuotesBothPathsAndNeverOverrunsItsBuffer)
 {
+    const char rundll32[] = "C:\\WINNT\\system32\\rundll32.exe";
     char command[kInfCommandSize + 8];
     memset(command, 'x', sizeof(command));
-    ASSERT_TRUE(BuildInfCommand("C:\\Program Files\\Larkspire", command));
-    EXPECT_EQ(std::string(kInfCommand) + "C:\\Program Files\\Larkspire\\LSAutorun.inf", command);
+    ASSERT_TRUE(BuildInfCommand(rundll32, "C:\\Program Files\\Lark,spire", command));
+    EXPECT_STREQ("\"C:\\WINNT\\system32\\rundll32.exe\" advpack.dll,LaunchINFSection "
+                 "\"C:\\Program Files\\Lark,spire\\LSAutorun.inf\"",
+                 command);
     EXPECT_EQ('x', command[kInfCommandSize]);
 
+    // The longest paths that their buffers hold.
+    std::string longestTool(kRundll32PathSize - 1, 'r');
     std::string longest(kCurrentDirectorySize - 1, 'd');
     memset(command, 'x', sizeof(command));
-    ASSERT_TRUE(BuildInfCommand(longest.c_str(), command));
-    EXPECT_EQ(std::string(kInfCommand) + longest + "\\LSAutorun.inf", command);
+    ASSERT_TRUE(BuildInfCommand(longestTool.c_str(), longest.c_str(), command));
+    EXPECT_EQ("\"" + longestTool + "\" advpack.dll,LaunchINFSection \"" + longest + "\\LSAutorun.inf\"", command);
     EXPECT_LT(strlen(command), static_cast<size_t>(kInfCommandSize));
     EXPECT_EQ('x', command[kInfCommandSize]);
 
     std::string tooLong(kCurrentDirectorySize, 'd');
     memset(command, 'x', sizeof(command));
-    EXPECT_FALSE(BuildInfCommand(tooLong.c_str(), command));
+    EXPECT_FALSE(BuildInfCommand(rundll32, tooLong.c_str(), command));
+    EXPECT_STREQ("", command);
+    memset(command, 'x', sizeof(command));
+    EXPECT_FALSE(BuildInfCommand(std::string(kRundll32PathSize, 'r').c_str(), "C:\\x", command));
     EXPECT_STREQ("", command);
     std::string huge(5000, 'd');
-    EXPECT_FALSE(BuildInfCommand(huge.c_str(), command));
+    EXPECT_FALSE(BuildInfCommand(rundll32, huge.c_str(), command));
+    EXPECT_FALSE(BuildInfCommand(huge.c_str(), "C:\\x", command));
     EXPECT_EQ('x', command[kInfCommandSize]);
-    EXPECT_FALSE(BuildInfCommand("", command));
-    EXPECT_FALSE(BuildInfCommand(NULL, command));
+    EXPECT_FALSE(BuildInfCommand(rundll32, "", command));
+    EXPECT_FALSE(BuildInfCommand(rundll32, NULL, command));
+    EXPECT_FALSE(BuildInfCommand("", "C:\\x", command));
+    EXPECT_FALSE(BuildInfCommand(NULL, "C:\\x", command));
 }
 
 TEST_F(InstallTasks, WithoutTheStartupSwitchNothingIsAsked)
@@ -105,14 +114,18 @@ TEST_F(InstallTasks, TheStartupQuestionAnsweredNoStartsNothing)
     EXPECT_TRUE(world_.loaded.empty());
 }
 
-TEST_F(InstallTasks, YesRunsTheInfOfTheCurrentFolderThroughRundll32)
+TEST_F(InstallTasks, YesRunsTheInfOfTheCurrentFolderThroughTheSystemsRundll32)
 {
     world_.answer = Yes;
     EXPECT_EQ(1, Run(" /startmeup"));
     ASSERT_EQ(1u, world_.processes.size());
     const InstallWorld::Process& process = world_.processes[0];
-    EXPECT_EQ("<null>", process.application);
-    EXPECT_EQ(std::string(kInfCommand) + "C:\\Program Files\\Larkspire\\LSAutorun.inf", process.commandLine);
+    // By its full path: never a rundll32.exe found beside the program or in
+    // the current folder.
+    EXPECT_EQ("C:\\WINNT\\system32\\rundll32.exe", process.application);
+    EXPECT_EQ("\"C:\\WINNT\\system32\\rundll32.exe\" advpack.dll,LaunchINFSection "
+              "\"C:\\Program Files\\Larkspire\\LSAutorun.inf\"",
+              process.commandLine);
     EXPECT_EQ("<null>", process.directory);
     EXPECT_TRUE(process.inherit);
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), process.flags);
@@ -137,8 +150,61 @@ TEST_F(InstallTasks, ACurrentFolderLongerThanItsBufferSkipsTheInf)
     world_.currentDirectory = "C:\\" + std::string(kCurrentDirectorySize - 4, 'f');
     Run(" /startmeup");
     ASSERT_EQ(1u, world_.processes.size());
-    EXPECT_EQ(std::string(kInfCommand) + world_.currentDirectory + "\\LSAutorun.inf",
+    EXPECT_EQ("\"C:\\WINDOWS\\rundll32.exe\" advpack.dll,LaunchINFSection \"" + world_.currentDirectory +
+                  "\\LSAutorun.inf\"",
               world_.processes[0].commandLine);
+}
+
+TEST_F(InstallTasks, Windows95RunsTheRundll32OfTheWindowsFolder)
+{
+    world_.answer = Yes;
+    world_.platform = VER_PLATFORM_WIN32_WINDOWS;
+    world_.windowsDirectory = "C:\\WIN95";
+    Run(" /startmeup /dcomdetect");
+    ASSERT_EQ(1u, world_.processes.size());
+    EXPECT_EQ("C:\\WIN95\\rundll32.exe", world_.processes[0].application);
+    EXPECT_EQ("\"C:\\WIN95\\rundll32.exe\" advpack.dll,LaunchINFSection "
+              "\"C:\\Program Files\\Larkspire\\LSAutorun.inf\"",
+              world_.processes[0].commandLine);
+
+    // A Windows folder at the root of a drive.
+    world_.windowsDirectory = "D:\\";
+    world_.processes.clear();
+    Run(" /startmeup /dcomdetect");
+    ASSERT_EQ(1u, world_.processes.size());
+    EXPECT_EQ("D:\\rundll32.exe", world_.processes[0].application);
+}
+
+TEST_F(InstallTasks, ASystemFolderThatCannotBeReadStartsNoRundll32)
+{
+    world_.answer = Yes;
+    for (DWORD platform : {static_cast<DWORD>(VER_PLATFORM_WIN32_NT), static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS)}) {
+        world_.platform = platform;
+        // Failed, and too long for the path buffer: no name found by search
+        // takes its place.
+        for (UINT length : {0u, static_cast<UINT>(kRundll32PathSize), 4000u}) {
+            world_.foldersFail = length == 0;
+            world_.folderLength = length;
+            world_.processes.clear();
+            world_.boxes.clear();
+            EXPECT_EQ(1, Run(" /startmeup /dcomdetect")) << platform << " " << length;
+            EXPECT_TRUE(world_.processes.empty()) << platform << " " << length;
+            EXPECT_EQ(1u, world_.boxes.size()) << platform << " " << length;
+        }
+    }
+    // The longest folder that leaves room for the name.
+    world_.foldersFail = false;
+    world_.folderLength = 0;
+    world_.platform = VER_PLATFORM_WIN32_NT;
+    world_.systemDirectory = "C:\\" + std::string(kRundll32PathSize - 1 - 3 - 13, 's');
+    Run(" /startmeup /dcomdetect");
+    ASSERT_EQ(1u, world_.processes.size());
+    EXPECT_EQ(world_.systemDirectory + "\\rundll32.exe", world_.processes[0].application);
+    EXPECT_EQ(static_cast<size_t>(kRundll32PathSize - 1), world_.processes[0].application.size());
+    world_.systemDirectory += "s";
+    world_.processes.clear();
+    Run(" /startmeup /dcomdetect");
+    EXPECT_TRUE(world_.processes.empty());
 }
 
 TEST_F(InstallTasks, OnWindows95WithoutDcomTheSecondQuestionOpensTheVendorsPage)

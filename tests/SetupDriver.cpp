@@ -5,6 +5,8 @@
 //   wait-gone CLASS SECONDS          no top-level window of CLASS is left (0) or one is (1)
 //   answer CAPTION TEXT ID SECONDS   a dialog whose caption begins with CAPTION, whose texts contain TEXT
 //                                    gets its button ID pressed (0), or none came (1)
+//   wait-dialog CAPTION TEXT SECONDS a window whose caption begins with CAPTION and
+//                                    whose texts contain TEXT is shown (0) or not (1)
 //   wizard CAPTION SECONDS           the wizard sheet with CAPTION: Next until the
 //                                    last page, then Finish; 0 once it has closed
 //   close CAPTION SECONDS            the top-level window with CAPTION gets WM_CLOSE
@@ -15,6 +17,20 @@
 //   exec COMMANDLINE                 starts COMMANDLINE exactly as given (an
 //                                    uninstaller's "_?=" must reach it unquoted),
 //                                    waits and returns its exit code
+//   exec-limited COMMANDLINE         the same with the user's limited token (the
+//                                    linked token of this administrator's one):
+//                                    a program that is not elevated
+//   type CAPTION ID TEXT SECONDS     the control ID of a window whose caption
+//                                    begins with CAPTION gets TEXT as its text
+//   shell SECONDS                    a stand-in for the user's shell: a window
+//                                    of a process with the limited token, made
+//                                    the desktop's shell window, for at most
+//                                    SECONDS; returns once it is the shell
+//   shell-end                        ends that shell
+//   limited NAME SECONDS             the process of a top-level window whose
+//                                    class is NAME, or whose caption begins with
+//                                    it, runs with a limited token (0), with
+//                                    another (1); none came (2)
 // Exit code 2 on bad use.
 #include <windows.h>
 #include <commctrl.h>
@@ -27,6 +43,7 @@
 namespace {
 
 const char kAgentClass[] = "quenlow_ls5AgentFrame";
+const char kShellClass[] = "setup_driver_shell";
 const UINT kStubbornQuit = WM_APP + 0x77;
 
 DWORD Milliseconds(const char* seconds)
@@ -201,24 +218,219 @@ int Stubborn(DWORD timeout)
     return 0;
 }
 
-int Exec(const char* commandLine)
+// A primary token of the user's limited rights: the linked token of this
+// process's elevated one. NULL when there is none.
+HANDLE LimitedToken()
+{
+    HANDLE own = NULL;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+        return NULL;
+    TOKEN_LINKED_TOKEN linked = {NULL};
+    DWORD size = 0;
+    BOOL ok = GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
+    CloseHandle(own);
+    if (!ok)
+        return NULL;
+    HANDLE primary = NULL;
+    if (!DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, NULL, SecurityImpersonation, TokenPrimary,
+                          &primary))
+        primary = NULL;
+    CloseHandle(linked.LinkedToken);
+    return primary;
+}
+
+// Starts the command line, with `token` when one is given; false when it
+// could not be started.
+bool Start(const char* commandLine, HANDLE token, PROCESS_INFORMATION* process)
 {
     char buffer[1024];
     lstrcpynA(buffer, commandLine, sizeof(buffer));
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, buffer, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+    BOOL started = token != NULL
+                       ? CreateProcessAsUserA(token, NULL, buffer, NULL, NULL, FALSE, 0, NULL, NULL, &startup, process)
+                       : CreateProcessA(NULL, buffer, NULL, NULL, FALSE, 0, NULL, NULL, &startup, process);
+    if (!started)
         printf("setup_driver: cannot start %s (%lu)\n", commandLine, GetLastError());
-        return 99;
+    return started != FALSE;
+}
+
+int Exec(const char* commandLine, bool limited)
+{
+    HANDLE token = NULL;
+    if (limited && (token = LimitedToken()) == NULL) {
+        printf("setup_driver: no limited token\n");
+        return 98;
     }
+    PROCESS_INFORMATION process;
+    bool started = Start(commandLine, token, &process);
+    if (token != NULL)
+        CloseHandle(token);
+    if (!started)
+        return 99;
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0xdeadbeef;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return static_cast<int>(code);
+}
+
+struct ControlSearch {
+    const char* caption;
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND child, LPARAM param)
+{
+    ControlSearch* search = reinterpret_cast<ControlSearch*>(param);
+    if (GetDlgCtrlID(child) != search->id || !IsWindowVisible(child))
+        return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+BOOL CALLBACK FindWindowWithControl(HWND window, LPARAM param)
+{
+    ControlSearch* search = reinterpret_cast<ControlSearch*>(param);
+    char caption[256] = "";
+    GetWindowTextA(window, caption, sizeof(caption));
+    if (strncmp(caption, search->caption, strlen(search->caption)) == 0 && IsWindowVisible(window))
+        EnumChildWindows(window, FindControl, param);
+    return search->found == NULL;
+}
+
+int Type(const char* caption, int id, const char* text, DWORD timeout)
+{
+    // Any of the windows of that caption: a message box that is closing may
+    // still carry it.
+    ControlSearch search = {caption, id, NULL};
+    DWORD started = GetTickCount();
+    for (;;) {
+        EnumWindows(FindWindowWithControl, reinterpret_cast<LPARAM>(&search));
+        if (search.found != NULL || GetTickCount() - started >= timeout)
+            break;
+        Sleep(100);
+    }
+    if (search.found == NULL) {
+        printf("setup_driver: no control %d in a window \"%s\"\n", id, caption);
+        return 1;
+    }
+    SendMessageA(search.found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    return 0;
+}
+
+LRESULT CALLBACK ShellProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE || message == WM_TIMER) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The shell's own part, in the process with the limited token.
+int ServeShell(DWORD timeout)
+{
+    typedef BOOL(WINAPI * SetShellWindowCall)(HWND);
+    SetShellWindowCall setShellWindow =
+        reinterpret_cast<SetShellWindowCall>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetShellWindow"));
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.lpfnWndProc = ShellProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = kShellClass;
+    if (setShellWindow == NULL || !RegisterClassA(&windowClass))
+        return 1;
+    HWND window = CreateWindowA(kShellClass, "Program Manager", WS_POPUP, 0, 0, 0, 0, NULL, NULL,
+                                windowClass.hInstance, NULL);
+    if (window == NULL || !setShellWindow(window))
+        return 1;
+    SetTimer(window, 1, timeout, NULL);
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
+int Shell(const char* self, const char* seconds)
+{
+    HANDLE token = LimitedToken();
+    if (token == NULL) {
+        printf("setup_driver: no limited token\n");
+        return 1;
+    }
+    char commandLine[MAX_PATH + 64];
+    wsprintfA(commandLine, "\"%s\" shell-serve %s", self, seconds);
+    PROCESS_INFORMATION process;
+    bool started = Start(commandLine, token, &process);
+    CloseHandle(token);
+    if (!started)
+        return 1;
+    CloseHandle(process.hThread);
+    DWORD began = GetTickCount();
+    while (GetShellWindow() == NULL && GetTickCount() - began < 10000 &&
+           WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
+    }
+    CloseHandle(process.hProcess);
+    return GetShellWindow() != NULL ? 0 : 1;
+}
+
+struct NamedSearch {
+    const char* name;
+    HWND found;
+};
+
+BOOL CALLBACK FindNamed(HWND window, LPARAM param)
+{
+    NamedSearch* search = reinterpret_cast<NamedSearch*>(param);
+    char text[256] = "";
+    GetClassNameA(window, text, sizeof(text));
+    bool named = strcmp(text, search->name) == 0;
+    if (!named) {
+        text[0] = '\0';
+        GetWindowTextA(window, text, sizeof(text));
+        named = IsWindowVisible(window) && strncmp(text, search->name, strlen(search->name)) == 0;
+    }
+    if (!named)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+int Limited(const char* name, DWORD timeout)
+{
+    NamedSearch search = {name, NULL};
+    DWORD began = GetTickCount();
+    for (;;) {
+        EnumWindows(FindNamed, reinterpret_cast<LPARAM>(&search));
+        if (search.found != NULL || GetTickCount() - began >= timeout)
+            break;
+        Sleep(100);
+    }
+    if (search.found == NULL) {
+        printf("setup_driver: no window \"%s\"\n", name);
+        return 2;
+    }
+    DWORD id = 0;
+    GetWindowThreadProcessId(search.found, &id);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id);
+    HANDLE token = NULL;
+    DWORD type = 0xdeadbeef, size = 0;
+    if (process != NULL && OpenProcessToken(process, TOKEN_QUERY, &token)) {
+        GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size);
+        CloseHandle(token);
+    }
+    if (process != NULL)
+        CloseHandle(process);
+    printf("setup_driver: \"%s\" runs in process %lu with token type %lu\n", name, id, type);
+    return type == TokenElevationTypeLimited ? 0 : 1;
 }
 
 } // namespace
@@ -231,6 +443,8 @@ int main(int argc, char** argv)
         return WaitWindow(argv[2], Milliseconds(argv[3]), false);
     if (argc == 6 && strcmp(argv[1], "answer") == 0)
         return Answer(argv[2], argv[3], atoi(argv[4]), Milliseconds(argv[5]));
+    if (argc == 5 && strcmp(argv[1], "wait-dialog") == 0)
+        return WaitForDialog(argv[2], argv[3], 0, Milliseconds(argv[4])) != NULL ? 0 : 1;
     if (argc == 4 && strcmp(argv[1], "wizard") == 0)
         return Wizard(argv[2], Milliseconds(argv[3]));
     if (argc == 4 && strcmp(argv[1], "close") == 0) {
@@ -247,7 +461,22 @@ int main(int argc, char** argv)
         return window != NULL && PostMessageA(window, kStubbornQuit, 0, 0) ? 0 : 1;
     }
     if (argc == 3 && strcmp(argv[1], "exec") == 0)
-        return Exec(argv[2]);
-    fprintf(stderr, "usage: setup_driver wait-window|wait-gone|answer|wizard|close|stubborn|stubborn-end|exec ...\n");
+        return Exec(argv[2], false);
+    if (argc == 3 && strcmp(argv[1], "exec-limited") == 0)
+        return Exec(argv[2], true);
+    if (argc == 6 && strcmp(argv[1], "type") == 0)
+        return Type(argv[2], atoi(argv[3]), argv[4], Milliseconds(argv[5]));
+    if (argc == 3 && strcmp(argv[1], "shell") == 0)
+        return Shell(argv[0], argv[2]);
+    if (argc == 3 && strcmp(argv[1], "shell-serve") == 0)
+        return ServeShell(Milliseconds(argv[2]));
+    if (argc == 2 && strcmp(argv[1], "shell-end") == 0) {
+        HWND shell = GetShellWindow();
+        return shell != NULL && PostMessageA(shell, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (argc == 4 && strcmp(argv[1], "limited") == 0)
+        return Limited(argv[2], Milliseconds(argv[3]));
+    fprintf(stderr, "usage: setup_driver wait-window|wait-gone|answer|wait-dialog|wizard|close|stubborn|stubborn-end|exec|"
+                    "exec-limited|type|shell|shell-end|limited ...\n");
     return 2;
 }

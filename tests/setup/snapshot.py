@@ -3,20 +3,24 @@
 Wine prefix's drive C: and its registry export (regedit /E, UTF-16), each key
 a section of its own, sorted, so that two snapshots compare with diff.
 
+Wine's regedit exports no HKEY_CURRENT_USER of its own: the user's hive is
+taken from HKEY_USERS\\S-1-5-21-... and shown as HKEY_CURRENT_USER.
+
 Left out, being Wine's own and rewritten by Wine whenever it likes: the
 hardware and services tree (HKLM\\System), the network cards list, Wine's own
-settings (HKCU\\Software\\Wine), the users' hives under HKEY_USERS (the
-same keys as HKEY_CURRENT_USER, shown again), the temporary folders' contents
+settings (HKCU\\Software\\Wine), the user's volatile environment (made anew
+at each start of Wine), HKEY_USERS\\.Default, the temporary folders' contents
 and WinINet's cache, history and cookie containers with their registry keys,
 which Wine makes on the first use of the URL cache."""
 import os
 import re
 import sys
 
+USER = re.compile(r'^\[HKEY_USERS\\S-1-5-21-[0-9-]+(?=[\\\]])', re.I)
 VOLATILE = re.compile(r'^\[HKEY_LOCAL_MACHINE\\System\\'
                       r'|\\Windows NT\\CurrentVersion\\NetworkCards(\\|\])'
-                      r'|^\[HKEY_CURRENT_USER\\Software\\Wine(\\|\])'
-                      r'|^\[HKEY_USERS\\S-'
+                      r'|^\[HKEY_CURRENT_USER\\(Software\\Wine|Volatile Environment)(\\|\])'
+                      r'|^\[HKEY_USERS[\\\]]'
                       r'|\\CurrentVersion\\Internet Settings\\(Cache|Url History)(\\|\])', re.I)
 
 
@@ -27,7 +31,7 @@ def sections(path):
     found, current = [], None
     for line in text.splitlines():
         if line.startswith('[') and line.endswith(']'):
-            current = [line]
+            current = [USER.sub('[HKEY_CURRENT_USER', line)]
             found.append(current)
         elif current is not None and line:
             current.append(line)
