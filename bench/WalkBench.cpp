@@ -19,6 +19,9 @@
 //   walk_bench size-openfind <folder> each file opened as GetTreeSize does, the size from the find data
 //   walk_bench size-star <folder>     GetTreeSize's walk with "*" instead of "*.*"
 //   walk_bench size-basic <folder>    FindFirstFileExA(FindExInfoBasic, large fetch), sizes from find data
+//   walk_bench remove-vista <folder>  RemoveTree on the road of Windows Vista and later: no
+//                                     question where each file lies, which Wine needs
+//   walk_bench recycle-vista <folder> the same in Recycle Bin mode
 //   walk_bench walk <folder>          the bare walk: FindFirstFileA/FindNextFileA only
 //   walk_bench recycle-folder <folder> one SHFileOperationA call per folder with all its files
 //   walk_bench guard <folder>         CanonicalAbsolutePath + IsProtectedFolder (RemoveTree's fixed cost)
@@ -37,6 +40,7 @@
 #include <string.h>
 
 #include "TreeWalk.h"
+#include "WalkPlatform.h"
 
 namespace {
 
@@ -290,7 +294,7 @@ int Usage()
 {
     fprintf(stderr,
             "usage: walk_bench size|remove|recycle|recycle-each|bare-size|bare-remove|listed <folder>\n"
-            "       walk_bench size-find|size-attr|size-openfind|size-star|size-basic|\n"
+            "       walk_bench size-find|size-attr|size-openfind|size-star|size-basic|remove-vista|recycle-vista|\n"
             "                  walk|recycle-folder|guard <folder>\n"
             "       walk_bench spawn <program> <arguments...>\n");
     return 2;
@@ -334,6 +338,9 @@ int main(int argc, char** argv)
         result = Walk(folder, kFromOpen, "*.*", false);
     } else if (strcmp(op, "bare-remove") == 0) {
         BareRemove(folder, true);
+    } else if (strcmp(op, "remove-vista") == 0 || strcmp(op, "recycle-vista") == 0) {
+        UseWalkBranch(kWalkWindowsVista);
+        result = RemoveTree(folder, strcmp(op, "recycle-vista") == 0, TRUE);
     } else if (strcmp(op, "listed") == 0) {
         CleaningRun run(FALSE, TRUE);
         for (int i = 0; i < 3000; ++i) {

@@ -213,6 +213,11 @@ while [ "$run" -le "$runs" ]; do
     [ "$quick" = 1 ] || { fresh_copy; record rd "$(wall "$wine" cmd /c rd /s /q "$wcopy")"; check_gone "rd /s /q"; }
     fresh_copy; record rm "$(wall rm -rf "$copy")"; check_gone "rm -rf"
 
+    # A cleaning of a long list of folders, all but one missing (the one is
+    # an empty folder).
+    mkdir -p "$scratch/listed"
+    record listed "$(walk_bench listed "Z:$(printf '%s' "$scratch/listed" | tr / '\\')")"
+
     # Recycle Bin.
     empty_trash
     fresh_copy; record recycle "$(walk_bench recycle "$wcopy")"
@@ -230,6 +235,9 @@ while [ "$run" -le "$runs" ]; do
         done
         fresh_copy; record recycle-folder "$(walk_bench recycle-folder "$wcopy")"
         check_empty recycle-folder; check_trash recycle-folder; drop_copy; empty_trash
+        fresh_copy; record remove-vista "$(walk_bench remove-vista "$wcopy")"; check_empty remove-vista; drop_copy
+        fresh_copy; record recycle-vista "$(walk_bench recycle-vista "$wcopy")"
+        check_empty recycle-vista; check_trash recycle-vista; drop_copy; empty_trash
     fi
     run=$((run + 1))
 done
@@ -286,6 +294,8 @@ if [ "$variants" = 1 ]; then
         row "$k" "$(num "$(median "$k")")" "$k" "$du"
     done
     row "recycle-folder" "$(num "$(median recycle-folder)")" recycle-folder "$rm"
+    row "remove-vista" "$(num "$(median remove-vista)")" remove-vista "$rm"
+    row "recycle-vista" "$(num "$(median recycle-vista)")" recycle-vista "$rm"
 fi
 r_size=$(ratio "$size" "$dir"); r_remove=$(ratio "$remove" "$rd"); r_recycle=$(ratio "$recycle" "$each")
 r_size_bare=$(ratio "$size" "$bare_size"); r_remove_bare=$(ratio "$remove" "$bare_remove")
@@ -293,11 +303,13 @@ echo
 echo "GetTreeSize / bare-size     $r_size_bare   (target <= 1.15: $(verdict "$r_size_bare" 1.15))"
 echo "RemoveTree / bare-remove    $r_remove_bare   (target <= 1.25: $(verdict "$r_remove_bare" 1.25))"
 echo "RemoveTree recycle / each   $r_recycle   (target <= 0.6: $(verdict "$r_recycle" 0.6))"
+listed=$(num "$(median listed)")
+echo "3,001 listed folders        $listed ms   (target < 3000: $(verdict "$listed" 2999.9))"
 if [ "$quick" = 0 ]; then
     echo "GetTreeSize / dir /s        $r_size   (target <= 1.5: $(verdict "$r_size" 1.5))"
     echo "RemoveTree / rd /s /q       $r_remove   (target <= 1.2: $(verdict "$r_remove" 1.2))"
 fi
 echo "RESULT files=$files size=$size bare_size=$bare_size dir=$dir du=$du remove=$remove" \
      "bare_remove=$bare_remove rd=$rd rm=$rm recycle=$recycle recycle_each=$each" \
-     "size/bare=$r_size_bare remove/bare=$r_remove_bare recycle/each=$r_recycle" \
+     "size/bare=$r_size_bare remove/bare=$r_remove_bare recycle/each=$r_recycle listed=$listed" \
      "size/dir=$r_size remove/rd=$r_remove size/du=$(ratio "$size" "$du") remove/rm=$(ratio "$remove" "$rm")"
