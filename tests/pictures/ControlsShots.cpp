@@ -35,18 +35,9 @@ const ServedComponent kComponents[] = {{"Windows Temporary Files", &CLSID_WinTem
                                        {"Netscape Browser", &CLSID_Netscape, 1},
                                        {"Internet Explorer Browser", &CLSID_IExplorer, 2}};
 
-int RowOf(HWND list, const char* name)
-{
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if (ListItemText(list, i) == name)
-            return i;
-    return -1;
-}
-
 bool SizesArrived(HWND list)
 {
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int count = ListRows(list);
     for (int i = 0; i < count; ++i)
         if (ListItemText(list, i, 1) == "<...>")
             return false;
@@ -63,11 +54,11 @@ bool ShootApplet()
             HWND page = SheetCurrentPage(sheet);
             HWND list = GetDlgItem(page, 1000);
             WaitFor([&] { return SizesArrived(list); }, 20000);
-            ClickListItem(list, RowOf(list, "Windows Temporary Files"));
+            ClickListItem(list, ListRowOf(list, "Windows Temporary Files"));
             SetForegroundWindow(sheet);
             general = SaveWindow(sheet, "controls-general");
 
-            ClickListItem(list, RowOf(list, "Other Folders"));
+            ClickListItem(list, ListRowOf(list, "Other Folders"));
             DriveModal(
                 "Other Folders Properties",
                 [&](HWND components) {
@@ -99,7 +90,7 @@ bool ShootFirstCommonControls()
             SetWindowPos(sheet, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
             HWND list = GetDlgItem(SheetCurrentPage(sheet), 1000);
             WaitFor([&] { return SizesArrived(list); }, 20000);
-            ClickListItem(list, RowOf(list, "Windows Temporary Files"));
+            ClickListItem(list, ListRowOf(list, "Windows Temporary Files"));
             SetForegroundWindow(sheet);
             general = SaveWindow(sheet, "controls-general-first-comctl");
             PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);

@@ -294,6 +294,13 @@ private:
 void ClickListItem(HWND list, int index);
 // Text of a list view's item or sub-item.
 std::string ListItemText(HWND list, int index, int subItem = 0);
+// Number of rows of a list view.
+int ListRows(HWND list);
+// The first row whose item text is `name`, or -1.
+int ListRowOf(HWND list, const std::string& name);
+// Whether a row's check box (its state image) shows the check, and setting it.
+bool ListRowChecked(HWND list, int row);
+void SetListRowChecked(HWND list, int row, bool checked);
 
 // A program started by the test; ended (terminated if it must be) when the
 // object goes.
