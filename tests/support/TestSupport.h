@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -143,10 +144,6 @@ std::string TrashFolder();
 bool InTrash(const char* name);
 // Empties the Recycle Bin of the test prefix, keeping its folders.
 void EmptyTrash();
-
-#endif
-
-#include <functional>
 
 // Runs `blockingCall` (which shows a modal window, such as a property sheet)
 // and, once a visible window with `caption` belonging to this thread appears,
@@ -324,3 +321,4 @@ private:
     PROCESS_INFORMATION process_ = {};
 };
 
+#endif
