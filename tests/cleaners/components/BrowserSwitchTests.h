@@ -1,11 +1,10 @@
 // What both browser components do with the seven switches of their per-user
 // key, written once as typed tests; each browser's test program instantiates
-// them with its own Compact fixture, which seeds the browser's seven items
-// and tells whether each was cleaned or left untouched. Such a fixture has:
+// them with its own Compact fixture, made on BrowserCompact, which seeds the
+// browser's seven items and tells whether each was cleaned or left untouched.
+// Besides what BrowserCompact gives, such a fixture has:
 //   SeedAll()                      something for every item to remove
-//   Cleaned(item), Untouched(item) items numbered 0 to 6, as kSwitchNames
-//   Compact(recycle, removeFolders), SwitchAll(value)
-//   kSettingsKey, kSwitchNames     the component's key and the seven switches
+//   Cleaned(item), Untouched(item) items numbered 0 to 6, as the switches
 //   kStoredAsFive, kStoredAsText, kLeftAbsent
 //                                  the items whose switches the test of
 //                                  stored values sets to 5, to "0" (REG_SZ)
@@ -25,15 +24,40 @@
 
 const int kBrowserItems = 7;
 
-template <class Fixture>
-class BrowserSwitches : public Fixture {
+// A browser component's Compact fixture: the component, its per-user key
+// (removed before and after the test) and the seven switches there.
+class BrowserCompact : public testing::Test {
 protected:
-    static const char* Switch(int item) { return Fixture::kSwitchNames[item]; }
-    static void Store(int item, DWORD value)
+    BrowserCompact(REFCLSID clsid, const char* settingsKey, const char* const* switches)
+        : clsid_(clsid), settingsKey_(settingsKey), switches_(switches), settings_(HKEY_CURRENT_USER, settingsKey)
     {
-        WriteDword(HKEY_CURRENT_USER, Fixture::kSettingsKey, Switch(item), value);
     }
+
+    // Runs the component's Compact.
+    void Compact(BOOL recycle, BOOL removeFolders)
+    {
+        ICleanerComponent* component = MakeComponent(clsid_);
+        ASSERT_NE(nullptr, component);
+        EXPECT_EQ(S_OK, component->Compact(recycle, removeFolders));
+        component->Release();
+    }
+
+    const char* Switch(int item) const { return switches_[item]; }
+    void Store(int item, DWORD value) const { WriteDword(HKEY_CURRENT_USER, settingsKey_, Switch(item), value); }
+    void SwitchAll(DWORD value) const
+    {
+        for (int item = 0; item < kBrowserItems; ++item)
+            Store(item, value);
+    }
+
+    const CLSID clsid_;
+    const char* const settingsKey_;
+    const char* const* const switches_;
+    ScratchKey settings_;
 };
+
+template <class Fixture>
+class BrowserSwitches : public Fixture {};
 
 TYPED_TEST_SUITE_P(BrowserSwitches);
 
@@ -41,7 +65,7 @@ TYPED_TEST_P(BrowserSwitches, ASwitchStoredAsZeroSkipsOnlyItsItem)
 {
     for (int off = 0; off < kBrowserItems; ++off) {
         this->SeedAll();
-        DeleteKeyTree(HKEY_CURRENT_USER, TypeParam::kSettingsKey);
+        DeleteKeyTree(HKEY_CURRENT_USER, this->settingsKey_);
         this->Store(off, 0);
         this->Compact(FALSE, FALSE);
         for (int item = 0; item < kBrowserItems; ++item) {
@@ -78,7 +102,7 @@ TYPED_TEST_P(BrowserSwitches, AnyNonZeroSwitchAndOneThatIsNotADwordCountAsOn)
         if (item != TypeParam::kLeftAbsent)
             this->Store(item, 0);
     this->Store(TypeParam::kStoredAsFive, 5);
-    WriteString(HKEY_CURRENT_USER, TypeParam::kSettingsKey, this->Switch(TypeParam::kStoredAsText), "0");
+    WriteString(HKEY_CURRENT_USER, this->settingsKey_, this->Switch(TypeParam::kStoredAsText), "0");
     this->Compact(FALSE, FALSE);
     for (int item = 0; item < kBrowserItems; ++item) {
         // 5; REG_SZ "0": unreadable as a DWORD, the default; absent.

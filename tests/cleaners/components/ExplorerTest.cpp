@@ -247,10 +247,10 @@ const char* const kSwitches[] = {"IE4Cache",   "IE4History", "IE4Cookies", "IE3C
                                  "IE3History", "IE3Cookies", "IETypedUrls"};
 const char* const kFolders[] = {NULL, NULL, NULL, "cache3", "history3", "cookies3", NULL};
 
-class ExplorerCompact : public testing::Test {
+class ExplorerCompact : public BrowserCompact {
 protected:
     ExplorerCompact()
-        : settings_(HKEY_CURRENT_USER, kSettings),
+        : BrowserCompact(CLSID_IExplorer, kSettings, kSwitches),
           cacheKeys_(HKEY_LOCAL_MACHINE, kCacheSettings),
           historyKey_(HKEY_LOCAL_MACHINE, kHistoryPaths),
           typedKey_(HKEY_CURRENT_USER, kTypedUrls),
@@ -319,23 +319,7 @@ protected:
         }
     }
 
-    void Compact(BOOL recycle, BOOL removeFolders)
-    {
-        ICleanerComponent* component = MakeComponent(CLSID_IExplorer);
-        ASSERT_NE(nullptr, component);
-        EXPECT_EQ(S_OK, component->Compact(recycle, removeFolders));
-        component->Release();
-    }
-
-    void SwitchAll(DWORD value)
-    {
-        for (const char* name : kSwitches)
-            WriteDword(HKEY_CURRENT_USER, kSettings, name, value);
-    }
-
     // For the switches' tests (BrowserSwitchTests.h).
-    static constexpr const char* kSettingsKey = kSettings;
-    static constexpr const char* const* kSwitchNames = kSwitches;
     static constexpr Item kStoredAsFive = kIE3Cache;
     static constexpr Item kStoredAsText = kIE4History;
     static constexpr Item kLeftAbsent = kIE3Cookies;
@@ -343,7 +327,6 @@ protected:
     static constexpr const char* kTypedKey = kTypedUrls;
     static constexpr size_t kLongNames[2] = {40, 200};
 
-    ScratchKey settings_;
     KeyTreeGuard cacheKeys_;
     KeyTreeGuard historyKey_;
     KeyTreeGuard typedKey_;

@@ -32,10 +32,10 @@ std::string UserKey(const std::string& name)
     return std::string(kUsers) + "\\" + name;
 }
 
-class NetscapeCompact : public testing::Test {
+class NetscapeCompact : public BrowserCompact {
 protected:
     NetscapeCompact()
-        : settings_(HKEY_CURRENT_USER, kSettings),
+        : BrowserCompact(CLSID_Netscape, kSettings, kSwitches),
           userKeys_(HKEY_CURRENT_USER, kNavigatorUser),
           machineKeys_(HKEY_LOCAL_MACHINE, kNavigatorMachine),
           dir_("netscape")
@@ -133,20 +133,6 @@ protected:
                Untouched(kNT4Cookies, user) && Exists(InProfile(user, "prefs.js"));
     }
 
-    void Compact(BOOL recycle, BOOL removeFolders)
-    {
-        ICleanerComponent* component = MakeComponent(CLSID_Netscape);
-        ASSERT_NE(nullptr, component);
-        EXPECT_EQ(S_OK, component->Compact(recycle, removeFolders));
-        component->Release();
-    }
-
-    void SwitchAll(DWORD value)
-    {
-        for (const char* name : kSwitches)
-            WriteDword(HKEY_CURRENT_USER, kSettings, name, value);
-    }
-
     void OnlyProfileItems()
     {
         SwitchAll(0);
@@ -156,8 +142,6 @@ protected:
     }
 
     // For the switches' tests (BrowserSwitchTests.h).
-    static constexpr const char* kSettingsKey = kSettings;
-    static constexpr const char* const* kSwitchNames = kSwitches;
     static constexpr Item kStoredAsFive = kNT3Cookies;
     static constexpr Item kStoredAsText = kNT4Cache;
     static constexpr Item kLeftAbsent = kNT4History;
@@ -165,7 +149,6 @@ protected:
     static constexpr const char* kTypedKey = kUrlHistory;
     static constexpr size_t kLongNames[2] = {32, 250};
 
-    ScratchKey settings_;
     KeyTreeGuard userKeys_;
     KeyTreeGuard machineKeys_;
     ScratchDir dir_;
