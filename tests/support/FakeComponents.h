@@ -3,13 +3,17 @@
 // lives, so that CoCreateInstance on a catalogue's "CLSID" makes them. What
 // their objects do is set on the FakeClass; what was done to them is counted
 // there. Objects may be called and released on other threads (size workers).
+// The server's own components can be served from the test process the same
+// way (ServeComponents).
 #ifndef LARKSPIRE_FAKECOMPONENTS_H
 #define LARKSPIRE_FAKECOMPONENTS_H
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ComponentContract.h"
 
@@ -30,6 +34,21 @@ public:
 private:
     DWORD cookie_;
 };
+
+// One of the server's own components, as a catalogue lists it.
+struct ServedComponent {
+    const char* name;   // its catalogue key
+    const CLSID* clsid;
+    int icon;           // its "DefaultIcon" index among the server's icons
+};
+
+// Serves these components of the server (loaded in this process) from this
+// process, without the server's registration: their class objects are
+// registered with the apartment for as long as the returned registrations
+// live, and each is entered under its name in the catalogue key `catalogue`
+// (HKEY_LOCAL_MACHINE) with its "CLSID" and "DefaultIcon".
+std::vector<std::unique_ptr<ClassRegistration>> ServeComponents(const char* catalogue,
+                                                                const std::vector<ServedComponent>& components);
 
 class FakeClass final : public IClassFactory {
 public:

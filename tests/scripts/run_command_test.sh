@@ -5,10 +5,10 @@
 # the run's Wine desktop and opens the settings applet with "Configure
 # Agent...", and the run is ended.
 #
-#   tests/run_command_test.sh ARCH PROBE ROOT
+#   tests/scripts/run_command_test.sh ARCH PROBE ROOT
 set -u
 arch=$1 probe=$2 root=$3
-repo=$(cd "$(dirname "$0")/.." && pwd)
+repo=$(cd "$(dirname "$0")/../.." && pwd)
 stop() { timeout 60 "$repo/scripts/run.sh" --stop --root "$root" >/dev/null 2>&1 || true; }
 trap stop EXIT
 

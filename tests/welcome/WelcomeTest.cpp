@@ -96,28 +96,6 @@ HWND Back(HWND sheet)
     return after;
 }
 
-bool Checked(HWND list, int row)
-{
-    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-
-void SetChecked(HWND list, int row, bool checked)
-{
-    LVITEMA item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-int RowOf(HWND list, const std::string& name)
-{
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if (ListItemText(list, i) == name)
-            return i;
-    return -1;
-}
-
 class Wizard : public testing::Test {
 protected:
     Wizard()
@@ -333,8 +311,8 @@ TEST_F(Wizard, FinishWritesTheOptionsAndEveryListedComponentIncludingUnchangedOn
         HWND components = Next(sheet);
         HWND list = GetDlgItem(components, IDC_COMPONENT_LIST);
         for (const char* name : {"A Off", "B Absent", "C On"})
-            checks.push_back(Checked(list, RowOf(list, name)));
-        SetChecked(list, RowOf(list, "C On"), false);
+            checks.push_back(ListRowChecked(list, ListRowOf(list, name)));
+        SetListRowChecked(list, ListRowOf(list, "C On"), false);
         Next(sheet);
         Press(sheet, PSBTN_FINISH);
     }));
@@ -389,7 +367,7 @@ TEST_F(Wizard, PropertiesOpensTheComponentsSheetWithTheWizardsSchedulePage)
             HWND page = Next(sheet);
             HWND list = GetDlgItem(page, IDC_COMPONENT_LIST);
             enabledAtStart = IsWindowEnabled(GetDlgItem(page, IDC_PROPERTIES)) != FALSE;
-            ClickListItem(list, RowOf(list, "Windows Temporary Files"));
+            ClickListItem(list, ListRowOf(list, "Windows Temporary Files"));
             opened = DriveModal(
                 "Windows Temporary Files Properties",
                 [&](HWND components) {
@@ -441,7 +419,7 @@ TEST_F(Wizard, TheLongestKeyNameComesBackWholeForTheComponentsPagesAndFinish)
         Next(sheet);
         HWND page = Next(sheet);
         HWND list = GetDlgItem(page, IDC_COMPONENT_LIST);
-        ClickListItem(list, RowOf(list, longest));
+        ClickListItem(list, ListRowOf(list, longest));
         SendMessageA(GetDlgItem(page, IDC_PROPERTIES), BM_CLICK, 0, 0);
         Next(sheet);
         Press(sheet, PSBTN_FINISH);

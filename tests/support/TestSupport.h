@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -143,10 +144,6 @@ std::string TrashFolder();
 bool InTrash(const char* name);
 // Empties the Recycle Bin of the test prefix, keeping its folders.
 void EmptyTrash();
-
-#endif
-
-#include <functional>
 
 // Runs `blockingCall` (which shows a modal window, such as a property sheet)
 // and, once a visible window with `caption` belonging to this thread appears,
@@ -294,6 +291,13 @@ private:
 void ClickListItem(HWND list, int index);
 // Text of a list view's item or sub-item.
 std::string ListItemText(HWND list, int index, int subItem = 0);
+// Number of rows of a list view.
+int ListRows(HWND list);
+// The first row whose item text is `name`, or -1.
+int ListRowOf(HWND list, const std::string& name);
+// Whether a row's check box (its state image) shows the check, and setting it.
+bool ListRowChecked(HWND list, int row);
+void SetListRowChecked(HWND list, int row, bool checked);
 
 // A program started by the test; ended (terminated if it must be) when the
 // object goes.
@@ -317,3 +321,4 @@ private:
     PROCESS_INFORMATION process_ = {};
 };
 
+#endif

@@ -9,8 +9,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <stdio.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,28 +23,14 @@ namespace {
 const char kCatalogue[] = "SOFTWARE\\Quenlow\\Larkspire\\Components";
 const char kUser[] = "Software\\Quenlow\\Larkspire\\Components\\";
 
-struct ServedComponent {
-    const char* name;
-    const CLSID* clsid;
-    int icon;
-};
-const ServedComponent kComponents[] = {{"Windows Temporary Files", &CLSID_WinTempFiles, 0},
+const std::vector<ServedComponent> kComponents = {{"Windows Temporary Files", &CLSID_WinTempFiles, 0},
                                        {"Other Folders", &CLSID_AltPaths, 0},
                                        {"Netscape Browser", &CLSID_Netscape, 1},
                                        {"Internet Explorer Browser", &CLSID_IExplorer, 2}};
 
-int RowOf(HWND list, const char* name)
-{
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if (ListItemText(list, i) == name)
-            return i;
-    return -1;
-}
-
 bool SizesArrived(HWND list)
 {
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    int count = ListRows(list);
     for (int i = 0; i < count; ++i)
         if (ListItemText(list, i, 1) == "<...>")
             return false;
@@ -63,11 +47,11 @@ bool ShootApplet()
             HWND page = SheetCurrentPage(sheet);
             HWND list = GetDlgItem(page, 1000);
             WaitFor([&] { return SizesArrived(list); }, 20000);
-            ClickListItem(list, RowOf(list, "Windows Temporary Files"));
+            ClickListItem(list, ListRowOf(list, "Windows Temporary Files"));
             SetForegroundWindow(sheet);
             general = SaveWindow(sheet, "controls-general");
 
-            ClickListItem(list, RowOf(list, "Other Folders"));
+            ClickListItem(list, ListRowOf(list, "Other Folders"));
             DriveModal(
                 "Other Folders Properties",
                 [&](HWND components) {
@@ -99,7 +83,7 @@ bool ShootFirstCommonControls()
             SetWindowPos(sheet, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
             HWND list = GetDlgItem(SheetCurrentPage(sheet), 1000);
             WaitFor([&] { return SizesArrived(list); }, 20000);
-            ClickListItem(list, RowOf(list, "Windows Temporary Files"));
+            ClickListItem(list, ListRowOf(list, "Windows Temporary Files"));
             SetForegroundWindow(sheet);
             general = SaveWindow(sheet, "controls-general-first-comctl");
             PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
@@ -114,15 +98,8 @@ bool ShootFirstCommonControls()
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: controls_shots <output folder> [desktop]\n");
-        return 2;
-    }
-    if (argc > 2 && !UseDesktop(argv[2])) {
-        fprintf(stderr, "controls_shots: no desktop %s\n", argv[2]);
-        return 1;
-    }
-    SetScreenshotFolder(argv[1]);
+    if (int failed = StartPictures(argc, argv, "controls_shots"))
+        return failed;
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
 
     bool ok = true;
@@ -130,18 +107,7 @@ int main(int argc, char** argv)
         KeyTreeGuard catalogue(HKEY_LOCAL_MACHINE, kCatalogue);
         KeyTreeGuard appPath(HKEY_LOCAL_MACHINE, CONTROLS_APP_PATH_KEY);
         KeyTreeGuard user(HKEY_CURRENT_USER, "Software\\Quenlow");
-        std::vector<std::unique_ptr<ClassRegistration>> served;
-        for (const ServedComponent& component : kComponents) {
-            IUnknown* factory = NULL;
-            ServerGetClassObject(*component.clsid, IID_IUnknown, reinterpret_cast<void**>(&factory));
-            served.emplace_back(new ClassRegistration(*component.clsid, factory));
-            if (factory != NULL)
-                factory->Release(); // the registration holds its own reference
-            std::string entry = std::string(kCatalogue) + "\\" + component.name;
-            WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "CLSID", ClsidText(*component.clsid).c_str());
-            WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "DefaultIcon",
-                        (ServerPath() + "," + std::to_string(component.icon)).c_str());
-        }
+        std::vector<std::unique_ptr<ClassRegistration>> served = ServeComponents(kCatalogue, kComponents);
         WriteDword(HKEY_CURRENT_USER, (std::string(kUser) + "Netscape Browser").c_str(), "Enabled", 0);
         WriteDword(HKEY_CURRENT_USER, (std::string(kUser) + "Other Folders").c_str(), "TimeLapse", 30);
 

@@ -6,13 +6,8 @@
 #include <string>
 
 namespace {
-std::string g_folder = ".";
-}
 
-void SetScreenshotFolder(const char* folder)
-{
-    g_folder = folder;
-}
+std::string g_folder = ".";
 
 bool UseDesktop(const char* name)
 {
@@ -25,6 +20,22 @@ bool UseDesktop(const char* name)
             return false;
         Sleep(100);
     }
+}
+
+} // namespace
+
+int StartPictures(int argc, char** argv, const char* program)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s <output folder> [desktop]\n", program);
+        return 2;
+    }
+    if (argc > 2 && !UseDesktop(argv[2])) {
+        fprintf(stderr, "%s: no desktop %s\n", program, argv[2]);
+        return 1;
+    }
+    g_folder = argv[1];
+    return 0;
 }
 
 // Writes what the screen shows of `window` as a 24-bit BMP.

@@ -93,6 +93,24 @@ ClassRegistration::~ClassRegistration()
         CoRevokeClassObject(cookie_);
 }
 
+std::vector<std::unique_ptr<ClassRegistration>> ServeComponents(const char* catalogue,
+                                                                const std::vector<ServedComponent>& components)
+{
+    std::vector<std::unique_ptr<ClassRegistration>> served;
+    for (const ServedComponent& component : components) {
+        IUnknown* factory = NULL;
+        ServerGetClassObject(*component.clsid, IID_IUnknown, reinterpret_cast<void**>(&factory));
+        served.emplace_back(new ClassRegistration(*component.clsid, factory));
+        if (factory != NULL)
+            factory->Release(); // the registration holds its own reference
+        std::string entry = std::string(catalogue) + "\\" + component.name;
+        WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "CLSID", ClsidText(*component.clsid).c_str());
+        WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "DefaultIcon",
+                    (ServerPath() + "," + std::to_string(component.icon)).c_str());
+    }
+    return served;
+}
+
 FakeClass::FakeClass(int id) : id_(id), clsid_(TestClsid(id)), registration_(NULL)
 {
     registration_ = new ClassRegistration(clsid_, this);

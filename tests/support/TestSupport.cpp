@@ -969,6 +969,32 @@ std::string ListItemText(HWND list, int index, int subItem)
     return text;
 }
 
+int ListRows(HWND list)
+{
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int ListRowOf(HWND list, const std::string& name)
+{
+    for (int i = 0; i < ListRows(list); ++i)
+        if (ListItemText(list, i) == name)
+            return i;
+    return -1;
+}
+
+bool ListRowChecked(HWND list, int row)
+{
+    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void SetListRowChecked(HWND list, int row, bool checked)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
 ChildProcess::~ChildProcess()
 {
     End();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "BrowserPageTests.h"
+#include "BrowserSwitchTests.h"
 #include "TestSupport.h"
 
 namespace {
@@ -31,10 +32,10 @@ std::string UserKey(const std::string& name)
     return std::string(kUsers) + "\\" + name;
 }
 
-class NetscapeCompact : public testing::Test {
+class NetscapeCompact : public BrowserCompact {
 protected:
     NetscapeCompact()
-        : settings_(HKEY_CURRENT_USER, kSettings),
+        : BrowserCompact(CLSID_Netscape, kSettings, kSwitches),
           userKeys_(HKEY_CURRENT_USER, kNavigatorUser),
           machineKeys_(HKEY_LOCAL_MACHINE, kNavigatorMachine),
           dir_("netscape")
@@ -80,7 +81,7 @@ protected:
         WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "alice");
     }
 
-    bool Cleaned(Item item, const char* user = "alice") const
+    bool Cleaned(int item, const char* user = "alice") const
     {
         switch (item) {
         case kNT3Cache:
@@ -104,7 +105,7 @@ protected:
         return false;
     }
 
-    bool Untouched(Item item, const char* user = "alice") const
+    bool Untouched(int item, const char* user = "alice") const
     {
         switch (item) {
         case kNT3Cache:
@@ -132,20 +133,6 @@ protected:
                Untouched(kNT4Cookies, user) && Exists(InProfile(user, "prefs.js"));
     }
 
-    void Compact(BOOL recycle, BOOL removeFolders)
-    {
-        ICleanerComponent* component = MakeComponent(CLSID_Netscape);
-        ASSERT_NE(nullptr, component);
-        EXPECT_EQ(S_OK, component->Compact(recycle, removeFolders));
-        component->Release();
-    }
-
-    void SwitchAll(DWORD value)
-    {
-        for (const char* name : kSwitches)
-            WriteDword(HKEY_CURRENT_USER, kSettings, name, value);
-    }
-
     void OnlyProfileItems()
     {
         SwitchAll(0);
@@ -154,7 +141,14 @@ protected:
         WriteDword(HKEY_CURRENT_USER, kSettings, "NT4Cookies", 1);
     }
 
-    ScratchKey settings_;
+    // For the switches' tests (BrowserSwitchTests.h).
+    static constexpr Item kStoredAsFive = kNT3Cookies;
+    static constexpr Item kStoredAsText = kNT4Cache;
+    static constexpr Item kLeftAbsent = kNT4History;
+    static constexpr Item kTypedItem = kNT3Typed;
+    static constexpr const char* kTypedKey = kUrlHistory;
+    static constexpr size_t kLongNames[2] = {32, 250};
+
     KeyTreeGuard userKeys_;
     KeyTreeGuard machineKeys_;
     ScratchDir dir_;
@@ -186,58 +180,6 @@ TEST_F(NetscapeCompact, AUserWhoMayNotWriteTheMachineKeysHasTheProfileCleanedToo
         EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item];
     EXPECT_TRUE(ProfileUntouched("bob"));
     EXPECT_TRUE(refused.empty());
-}
-
-TEST_F(NetscapeCompact, ASwitchStoredAsZeroSkipsOnlyItsItem)
-{
-    for (int off = kNT3Cache; off <= kNT4Cookies; ++off) {
-        SeedAll();
-        DeleteKeyTree(HKEY_CURRENT_USER, kSettings);
-        WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[off], 0);
-        Compact(FALSE, FALSE);
-        for (int item = kNT3Cache; item <= kNT4Cookies; ++item) {
-            if (item == off)
-                EXPECT_TRUE(Untouched(Item(item))) << kSwitches[item] << " off";
-            else
-                EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item] << " with " << kSwitches[off]
-                                                 << " off";
-        }
-    }
-}
-
-TEST_F(NetscapeCompact, AnItemSwitchedOnAloneIsTheOnlyOneThatRuns)
-{
-    for (int on = kNT3Cache; on <= kNT4Cookies; ++on) {
-        SeedAll();
-        SwitchAll(0);
-        WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[on], 1);
-        Compact(FALSE, FALSE);
-        for (int item = kNT3Cache; item <= kNT4Cookies; ++item) {
-            if (item == on)
-                EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item] << " alone";
-            else
-                EXPECT_TRUE(Untouched(Item(item))) << kSwitches[item] << " with only "
-                                                   << kSwitches[on] << " on";
-        }
-    }
-}
-
-TEST_F(NetscapeCompact, AnyNonZeroSwitchAndOneThatIsNotADwordCountAsOn)
-{
-    SeedAll();
-    for (int item = kNT3Cache; item <= kNT4Cookies; ++item)
-        if (item != kNT4History)
-            WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[item], 0);
-    WriteDword(HKEY_CURRENT_USER, kSettings, "NT3Cookies", 5);
-    WriteString(HKEY_CURRENT_USER, kSettings, "NT4Cache", "0");
-    Compact(FALSE, FALSE);
-    EXPECT_TRUE(Cleaned(kNT3Cookies)); // 5
-    EXPECT_TRUE(Cleaned(kNT4Cache));   // REG_SZ "0": unreadable as a DWORD, the default
-    EXPECT_TRUE(Cleaned(kNT4History)); // absent
-    EXPECT_TRUE(Untouched(kNT3Cache));
-    EXPECT_TRUE(Untouched(kNT3History));
-    EXPECT_TRUE(Untouched(kNT3Typed));
-    EXPECT_TRUE(Untouched(kNT4Cookies));
 }
 
 TEST_F(NetscapeCompact, RemoveFoldersEmptiesTheCacheFoldersButKeepsThemAndTheProfile)
@@ -385,25 +327,6 @@ TEST_F(NetscapeCompact, AProfileFolderTooLongForTheJoinedPathIsSkipped)
     EXPECT_TRUE(ProfileUntouched("bob"));
 }
 
-TEST_F(NetscapeCompact, UrlHistoryKeyIsLeftWithNoValuesWhateverTheirNumberAndNames)
-{
-    SwitchAll(0);
-    WriteDword(HKEY_CURRENT_USER, kSettings, "NT3TypedUrls", 1);
-    for (int i = 1; i <= 27; ++i)
-        WriteString(HKEY_CURRENT_USER, kUrlHistory, ("url" + std::to_string(i)).c_str(),
-                    "http://example.test/");
-    WriteString(HKEY_CURRENT_USER, kUrlHistory, std::string(32, 'n').c_str(), "long");
-    WriteString(HKEY_CURRENT_USER, kUrlHistory, std::string(250, 'm').c_str(), "longer");
-    WriteString(HKEY_CURRENT_USER, kUrlHistory, NULL, "default");
-    ASSERT_EQ(30, ValueCount(HKEY_CURRENT_USER, kUrlHistory));
-    Compact(FALSE, FALSE);
-    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kUrlHistory));
-
-    DeleteKeyTree(HKEY_CURRENT_USER, kUrlHistory);
-    Compact(FALSE, FALSE);
-    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kUrlHistory)); // there again, empty
-}
-
 TEST_F(NetscapeCompact, MissingOrUnusableBrowserSettingsRemoveNothing)
 {
     // The working folder is where a walk of an empty or relative path would land.
@@ -469,6 +392,8 @@ TEST_F(NetscapeCompact, SettingsNamingTheSystemsOrTheUsersOwnFoldersRemoveNothin
     EXPECT_FALSE(Exists(documentsCache));
     RemoveDirectoryA((std::string(documents) + "\\Cache").c_str());
 }
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Netscape, BrowserSwitches, NetscapeCompact);
 
 // ---- The "Netscape" page ----
 

@@ -1,10 +1,8 @@
 // Saves a picture of each window of the Agent: the About box, the Compacting
-// window and the tray menu. Usage: agent_shots.exe <output folder>.
+// window and the tray menu. Usage: agent_shots.exe <output folder> [desktop].
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
-
-#include <stdio.h>
 
 #include "AgentFrame.h"
 #include "Screenshot.h"
@@ -29,15 +27,8 @@ void CALLBACK SaveMenu(HWND, UINT, UINT_PTR timer, DWORD)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: agent_shots <output folder> [desktop]\n");
-        return 2;
-    }
-    if (argc > 2 && !UseDesktop(argv[2])) {
-        fprintf(stderr, "agent_shots: no desktop %s\n", argv[2]);
-        return 1;
-    }
-    SetScreenshotFolder(argv[1]);
+    if (int failed = StartPictures(argc, argv, "agent_shots"))
+        return failed;
     g_agentInstance = GetModuleHandleA(NULL);
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_ANIMATE_CLASS};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BrowserPageTests.h"
+#include "BrowserSwitchTests.h"
 #include "TestSupport.h"
 #include "UrlCache.h"
 
@@ -246,10 +247,10 @@ const char* const kSwitches[] = {"IE4Cache",   "IE4History", "IE4Cookies", "IE3C
                                  "IE3History", "IE3Cookies", "IETypedUrls"};
 const char* const kFolders[] = {NULL, NULL, NULL, "cache3", "history3", "cookies3", NULL};
 
-class ExplorerCompact : public testing::Test {
+class ExplorerCompact : public BrowserCompact {
 protected:
     ExplorerCompact()
-        : settings_(HKEY_CURRENT_USER, kSettings),
+        : BrowserCompact(CLSID_IExplorer, kSettings, kSwitches),
           cacheKeys_(HKEY_LOCAL_MACHINE, kCacheSettings),
           historyKey_(HKEY_LOCAL_MACHINE, kHistoryPaths),
           typedKey_(HKEY_CURRENT_USER, kTypedUrls),
@@ -260,7 +261,7 @@ protected:
     void SetUp() override { ClearUrlCache(); }
     void TearDown() override { ClearUrlCache(); }
 
-    std::string File(Item item, const char* name) const
+    std::string File(int item, const char* name) const
     {
         return dir_ / (std::string(kFolders[item]) + "\\" + name);
     }
@@ -285,7 +286,7 @@ protected:
         SeedCookie();
     }
 
-    bool Cleaned(Item item) const
+    bool Cleaned(int item) const
     {
         switch (item) {
         case kIE4Cache:
@@ -302,7 +303,7 @@ protected:
         }
     }
 
-    bool Untouched(Item item) const
+    bool Untouched(int item) const
     {
         switch (item) {
         case kIE4Cache:
@@ -318,21 +319,14 @@ protected:
         }
     }
 
-    void Compact(BOOL recycle, BOOL removeFolders)
-    {
-        ICleanerComponent* component = MakeComponent(CLSID_IExplorer);
-        ASSERT_NE(nullptr, component);
-        EXPECT_EQ(S_OK, component->Compact(recycle, removeFolders));
-        component->Release();
-    }
+    // For the switches' tests (BrowserSwitchTests.h).
+    static constexpr Item kStoredAsFive = kIE3Cache;
+    static constexpr Item kStoredAsText = kIE4History;
+    static constexpr Item kLeftAbsent = kIE3Cookies;
+    static constexpr Item kTypedItem = kTyped;
+    static constexpr const char* kTypedKey = kTypedUrls;
+    static constexpr size_t kLongNames[2] = {40, 200};
 
-    void SwitchAll(DWORD value)
-    {
-        for (const char* name : kSwitches)
-            WriteDword(HKEY_CURRENT_USER, kSettings, name, value);
-    }
-
-    ScratchKey settings_;
     KeyTreeGuard cacheKeys_;
     KeyTreeGuard historyKey_;
     KeyTreeGuard typedKey_;
@@ -363,58 +357,6 @@ TEST_F(ExplorerCompact, AUserWhoMayNotWriteTheMachineKeysHasTheOldFoldersCleaned
     for (int item = kIE3Cache; item <= kIE3Cookies; ++item)
         EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item];
     EXPECT_TRUE(refused.empty());
-}
-
-TEST_F(ExplorerCompact, ASwitchStoredAsZeroSkipsOnlyItsItem)
-{
-    for (int off = kIE4Cache; off <= kTyped; ++off) {
-        SeedAll();
-        DeleteKeyTree(HKEY_CURRENT_USER, kSettings);
-        WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[off], 0);
-        Compact(FALSE, FALSE);
-        for (int item = kIE4Cache; item <= kTyped; ++item) {
-            if (item == off)
-                EXPECT_TRUE(Untouched(Item(item))) << kSwitches[item] << " off";
-            else
-                EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item] << " with " << kSwitches[off]
-                                                 << " off";
-        }
-    }
-}
-
-TEST_F(ExplorerCompact, AnItemSwitchedOnAloneIsTheOnlyOneThatRuns)
-{
-    for (int on = kIE4Cache; on <= kTyped; ++on) {
-        SeedAll();
-        SwitchAll(0);
-        WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[on], 1);
-        Compact(FALSE, FALSE);
-        for (int item = kIE4Cache; item <= kTyped; ++item) {
-            if (item == on)
-                EXPECT_TRUE(Cleaned(Item(item))) << kSwitches[item] << " alone";
-            else
-                EXPECT_TRUE(Untouched(Item(item))) << kSwitches[item] << " with only "
-                                                   << kSwitches[on] << " on";
-        }
-    }
-}
-
-TEST_F(ExplorerCompact, AnyNonZeroSwitchAndOneThatIsNotADwordCountAsOn)
-{
-    SeedAll();
-    for (int item = kIE4Cache; item <= kTyped; ++item)
-        if (item != kIE3Cookies)
-            WriteDword(HKEY_CURRENT_USER, kSettings, kSwitches[item], 0);
-    WriteDword(HKEY_CURRENT_USER, kSettings, "IE3Cache", 5);
-    WriteString(HKEY_CURRENT_USER, kSettings, "IE4History", "0");
-    Compact(FALSE, FALSE);
-    EXPECT_TRUE(Cleaned(kIE3Cache));   // 5
-    EXPECT_TRUE(Cleaned(kIE4History)); // REG_SZ "0": unreadable as a DWORD, the default
-    EXPECT_TRUE(Cleaned(kIE3Cookies)); // absent
-    EXPECT_TRUE(Untouched(kIE4Cache));
-    EXPECT_TRUE(Untouched(kIE4Cookies));
-    EXPECT_TRUE(Untouched(kIE3History));
-    EXPECT_TRUE(Untouched(kTyped));
 }
 
 TEST_F(ExplorerCompact, RemoveFoldersRemovesEmptiedSubfoldersButNeverTheConfiguredFolder)
@@ -477,24 +419,7 @@ TEST_F(ExplorerCompact, MissingOrUnusableBrowserSettingsRemoveNothing)
     EXPECT_TRUE(Exists(work / "kept.dat"));
 }
 
-TEST_F(ExplorerCompact, TypedUrlsKeyIsLeftWithNoValuesWhateverTheirNumberAndNames)
-{
-    SwitchAll(0);
-    WriteDword(HKEY_CURRENT_USER, kSettings, "IETypedUrls", 1);
-    for (int i = 1; i <= 27; ++i)
-        WriteString(HKEY_CURRENT_USER, kTypedUrls, ("url" + std::to_string(i)).c_str(),
-                    "http://example.test/");
-    WriteString(HKEY_CURRENT_USER, kTypedUrls, std::string(40, 'n').c_str(), "long");
-    WriteString(HKEY_CURRENT_USER, kTypedUrls, std::string(200, 'm').c_str(), "longer");
-    WriteString(HKEY_CURRENT_USER, kTypedUrls, NULL, "default");
-    ASSERT_EQ(30, ValueCount(HKEY_CURRENT_USER, kTypedUrls));
-    Compact(FALSE, FALSE);
-    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kTypedUrls));
-
-    DeleteKeyTree(HKEY_CURRENT_USER, kTypedUrls);
-    Compact(FALSE, FALSE);
-    EXPECT_EQ(0, ValueCount(HKEY_CURRENT_USER, kTypedUrls)); // there again, empty
-}
+INSTANTIATE_TYPED_TEST_SUITE_P(Explorer, BrowserSwitches, ExplorerCompact);
 
 // ---- The "Explorer" page ----
 

@@ -9,8 +9,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <stdio.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,38 +79,16 @@ bool ShootQuestions()
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: welcome_shots <output folder> [desktop]\n");
-        return 2;
-    }
-    if (argc > 2 && !UseDesktop(argv[2])) {
-        fprintf(stderr, "welcome_shots: no desktop %s\n", argv[2]);
-        return 1;
-    }
-    SetScreenshotFolder(argv[1]);
+    if (int failed = StartPictures(argc, argv, "welcome_shots"))
+        return failed;
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
     bool ok = true;
     {
         KeyTreeGuard catalogue(HKEY_LOCAL_MACHINE, kCatalogue);
         KeyTreeGuard user(HKEY_CURRENT_USER, "Software\\Quenlow");
-        std::vector<std::unique_ptr<ClassRegistration>> served;
-        const struct {
-            const char* name;
-            const CLSID* clsid;
-            int icon;
-        } components[] = {{"Windows Temporary Files", &CLSID_WinTempFiles, 0},
-                          {"Internet Explorer Browser", &CLSID_IExplorer, 2}};
-        for (const auto& component : components) {
-            IUnknown* factory = NULL;
-            ServerGetClassObject(*component.clsid, IID_IUnknown, reinterpret_cast<void**>(&factory));
-            served.emplace_back(new ClassRegistration(*component.clsid, factory));
-            if (factory != NULL)
-                factory->Release();
-            std::string entry = std::string(kCatalogue) + "\\" + component.name;
-            WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "CLSID", ClsidText(*component.clsid).c_str());
-            WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "DefaultIcon",
-                        (ServerPath() + "," + std::to_string(component.icon)).c_str());
-        }
+        std::vector<std::unique_ptr<ClassRegistration>> served =
+            ServeComponents(kCatalogue, {{"Windows Temporary Files", &CLSID_WinTempFiles, 0},
+                                         {"Internet Explorer Browser", &CLSID_IExplorer, 2}});
         ScratchDir temp("welcome-shots-temp");
         MakeFile(temp / "setup.log", 96 * 1024);
         TempFolderOverride override(temp.Path());

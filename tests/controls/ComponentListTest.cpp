@@ -41,44 +41,18 @@ void Entry(const std::string& name, const std::string& clsid, const char* icon =
         WriteString(HKEY_LOCAL_MACHINE, path.c_str(), "DefaultIcon", icon);
 }
 
-int Rows(HWND list)
-{
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
 std::vector<std::string> Names(HWND list)
 {
     std::vector<std::string> names;
-    for (int i = 0; i < Rows(list); ++i)
+    for (int i = 0; i < ListRows(list); ++i)
         names.push_back(ListItemText(list, i));
     return names;
 }
 
-int RowOf(HWND list, const std::string& name)
-{
-    for (int i = 0; i < Rows(list); ++i)
-        if (ListItemText(list, i) == name)
-            return i;
-    return -1;
-}
-
 std::string SizeOf(HWND list, const std::string& name)
 {
-    int row = RowOf(list, name);
+    int row = ListRowOf(list, name);
     return row >= 0 ? ListItemText(list, row, 1) : "<no row>";
-}
-
-bool Checked(HWND list, int row)
-{
-    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-
-void SetChecked(HWND list, int row, bool checked)
-{
-    LVITEMA item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
 int RowImage(HWND list, int row)
@@ -93,7 +67,7 @@ int RowImage(HWND list, int row)
 
 bool NoSizePending(HWND list)
 {
-    for (int i = 0; i < Rows(list); ++i)
+    for (int i = 0; i < ListRows(list); ++i)
         if (ListItemText(list, i, 1) == "<...>")
             return false;
     return true;
@@ -214,7 +188,7 @@ TEST_F(GeneralPage, ListsTheCreatableComponentsSortedAndLeavesOutTheBrokenOnes)
     ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
         names = Names(list);
         everyRowHasItsObject = true;
-        for (int i = 0; i < Rows(list); ++i) {
+        for (int i = 0; i < ListRows(list); ++i) {
             LVITEMA item = {};
             item.mask = LVIF_PARAM;
             item.iItem = i;
@@ -239,7 +213,7 @@ TEST_F(GeneralPage, EmptyOrMissingCatalogueGivesAnEmptyList)
 {
     int rows = -1;
     ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
-        rows = Rows(list);
+        rows = ListRows(list);
         Press(sheet, PSBTN_OK);
     }));
     EXPECT_EQ(0, rows);
@@ -247,7 +221,7 @@ TEST_F(GeneralPage, EmptyOrMissingCatalogueGivesAnEmptyList)
     WriteDword(HKEY_LOCAL_MACHINE, kCatalogue, "NotASubkey", 1);
     rows = -1;
     ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
-        rows = Rows(list);
+        rows = ListRows(list);
         Press(sheet, PSBTN_OK);
     }));
     EXPECT_EQ(0, rows);
@@ -267,9 +241,9 @@ TEST_F(GeneralPage, AUserWhoMayNotWriteTheMachineKeysGetsTheSameListAndSavesIt)
         ASSERT_TRUE(limited.Hooked());
         ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
             names = Names(list);
-            for (int i = 0; i < Rows(list); ++i)
-                checks.push_back(Checked(list, i));
-            SetChecked(list, RowOf(list, "Beta"), true);
+            for (int i = 0; i < ListRows(list); ++i)
+                checks.push_back(ListRowChecked(list, i));
+            SetListRowChecked(list, ListRowOf(list, "Beta"), true);
             Press(sheet, PSBTN_OK);
         }));
         refused = limited.Refused();
@@ -298,10 +272,10 @@ TEST_F(GeneralPage, CheckBoxesFollowEnabledAndOkWritesEveryRowWithoutApply)
     std::vector<bool> checks;
     bool applyAfterToggling = true;
     ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
-        for (int i = 0; i < Rows(list); ++i)
-            checks.push_back(Checked(list, i));
-        SetChecked(list, RowOf(list, "A Off"), true);
-        SetChecked(list, RowOf(list, "B On"), false);
+        for (int i = 0; i < ListRows(list); ++i)
+            checks.push_back(ListRowChecked(list, i));
+        SetListRowChecked(list, ListRowOf(list, "A Off"), true);
+        SetListRowChecked(list, ListRowOf(list, "B On"), false);
         applyAfterToggling = SheetApplyEnabled(sheet);
         Press(sheet, PSBTN_OK);
     }));
@@ -321,8 +295,8 @@ TEST_F(GeneralPage, CancelWritesNeitherTheCheckBoxesNorTheOptions)
     Fake("B", 2);
     WriteDword(HKEY_CURRENT_USER, UserKey("B").c_str(), "Enabled", 0);
     ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
-        SetChecked(list, RowOf(list, "A"), false);
-        SetChecked(list, RowOf(list, "B"), true);
+        SetListRowChecked(list, ListRowOf(list, "A"), false);
+        SetListRowChecked(list, ListRowOf(list, "B"), true);
         SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
         HWND options = SheetCurrentPage(sheet);
         SendMessageA(GetDlgItem(options, 1009), BM_CLICK, 0, 0);
@@ -364,7 +338,7 @@ TEST_F(GeneralPage, ASizeFindsItsRowAfterRowsWereInsertedAboveIt)
     std::string before, after, inserted;
     int rowBefore = -1, rowAfter = -1;
     ASSERT_TRUE(Show([&](HWND sheet, HWND, HWND list) {
-        rowBefore = RowOf(list, "Mike");
+        rowBefore = ListRowOf(list, "Mike");
         before = SizeOf(list, "Mike");
         for (const char* name : {"Alpha 1", "Alpha 2"}) {
             LVITEMA item = {};
@@ -372,7 +346,7 @@ TEST_F(GeneralPage, ASizeFindsItsRowAfterRowsWereInsertedAboveIt)
             item.pszText = const_cast<char*>(name);
             SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
-        rowAfter = RowOf(list, "Mike");
+        rowAfter = ListRowOf(list, "Mike");
         SetEvent(gate);
         WaitFor([&] { return SizeOf(list, "Mike") != "<...>"; }, 10000);
         after = SizeOf(list, "Mike");
@@ -460,7 +434,7 @@ TEST_F(GeneralPage, PropertiesWaitsForAClickOnARowAndOpensThatRowsComponent)
         LVITEMA select = {};
         select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         select.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(list, LVM_SETITEMSTATE, RowOf(list, "A"), reinterpret_cast<LPARAM>(&select));
+        SendMessageA(list, LVM_SETITEMSTATE, ListRowOf(list, "A"), reinterpret_cast<LPARAM>(&select));
         afterKeyboard = Enabled(page, kProperties);
 
         // With nothing selected, the command does nothing.
@@ -469,7 +443,7 @@ TEST_F(GeneralPage, PropertiesWaitsForAClickOnARowAndOpensThatRowsComponent)
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(kProperties, BN_CLICKED), 0);
         showsWithoutSelection = a.showCalls + b.showCalls;
 
-        ClickListItem(list, RowOf(list, "C Plain"));
+        ClickListItem(list, ListRowOf(list, "C Plain"));
         afterPlainClick = Enabled(page, kProperties);
         SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
         showsOnPlain = a.showCalls + b.showCalls;
@@ -481,7 +455,7 @@ TEST_F(GeneralPage, PropertiesWaitsForAClickOnARowAndOpensThatRowsComponent)
         SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right / 2, client.bottom - 3));
         afterEmptyClick = Enabled(page, kProperties);
 
-        ClickListItem(list, RowOf(list, "B"));
+        ClickListItem(list, ListRowOf(list, "B"));
         afterClick = Enabled(page, kProperties);
         SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
         Press(sheet, PSBTN_CANCEL);
@@ -549,9 +523,9 @@ TEST_F(GeneralPage, TheLongestKeyNameComesBackWholeForTheComponentsPages)
         });
     };
     ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
-        ClickListItem(list, RowOf(list, longest));
+        ClickListItem(list, ListRowOf(list, longest));
         SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
-        SetChecked(list, RowOf(list, longest), false);
+        SetListRowChecked(list, ListRowOf(list, longest), false);
         Press(sheet, PSBTN_OK);
     }));
     EXPECT_TRUE(scheduleShown);
@@ -582,7 +556,7 @@ TEST_F(GeneralPage, TheSheetTakesNoInputWhileAComponentsSheetIsOpen)
     bool enabledAfter = false, activeAfter = false;
     ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
         outer = sheet;
-        ClickListItem(list, RowOf(list, "A"));
+        ClickListItem(list, ListRowOf(list, "A"));
         SendMessageA(GetDlgItem(page, kProperties), BM_CLICK, 0, 0);
         enabledAfter = IsWindowEnabled(sheet) != FALSE;
         activeAfter = GetActiveWindow() == sheet;
@@ -606,7 +580,7 @@ TEST_F(GeneralPage, PropertiesShowsTheComponentsOwnPagesThenTheSchedulePage)
         std::string first, second;
         bool scheduleControls = false, opened = false;
         ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
-            ClickListItem(list, RowOf(list, "Other Folders"));
+            ClickListItem(list, ListRowOf(list, "Other Folders"));
             opened = DriveModal(
                 "Other Folders Properties",
                 [&](HWND components) {
@@ -638,9 +612,9 @@ TEST_F(GeneralPage, DescriptionFollowsTheRowThatLastChanged)
     std::string filled, onPlain, onA;
     ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
         filled = Description(page);
-        ClickListItem(list, RowOf(list, "0 Plain"));
+        ClickListItem(list, ListRowOf(list, "0 Plain"));
         onPlain = Description(page);
-        SetChecked(list, RowOf(list, "A"), false);
+        SetListRowChecked(list, ListRowOf(list, "A"), false);
         onA = Description(page);
         Press(sheet, PSBTN_CANCEL);
     }));
@@ -676,9 +650,9 @@ TEST_F(GeneralPage, AnAmpersandInADescriptionIsShownAsWritten)
     int one = -1, two = -1;
     ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
         HWND description = GetDlgItem(page, kDescription);
-        ClickListItem(list, RowOf(list, "A One"));
+        ClickListItem(list, ListRowOf(list, "A One"));
         one = TextPixels(description);
-        ClickListItem(list, RowOf(list, "B Two"));
+        ClickListItem(list, ListRowOf(list, "B Two"));
         two = TextPixels(description);
         text = Description(page);
         Press(sheet, PSBTN_CANCEL);
@@ -713,7 +687,7 @@ TEST_F(GeneralPage, IconsComeFromDefaultIconWithOrWithoutAnIndex)
     int count = -1;
     ASSERT_TRUE(Show([&](HWND sheet, HWND page, HWND list) {
         for (int i = 0; i < 7; ++i)
-            images.push_back(RowImage(list, RowOf(list, entries[i].name)));
+            images.push_back(RowImage(list, ListRowOf(list, entries[i].name)));
         HIMAGELIST list16 = static_cast<HIMAGELIST>(GetPropA(page, "ViewImageList"));
         count = ImageList_GetImageCount(list16);
         two = ImageBits(list16, images[0]);
@@ -820,28 +794,28 @@ TEST_F(GeneralPage, WithoutExtendedListStylesTheRowsHaveCheckBoxesThatWorkTheSam
             own = static_cast<HIMAGELIST>(GetPropA(page, "StateImageList"));
             stateImages = states != NULL ? ImageList_GetImageCount(states) : -1;
             imagesDiffer = stateImages == 2 && ImageBits(states, 0) != ImageBits(states, 1);
-            for (int i = 0; i < Rows(list); ++i)
-                before.push_back(Checked(list, i));
+            for (int i = 0; i < ListRows(list); ++i)
+                before.push_back(ListRowChecked(list, i));
             // A press on B's box.
-            POINT box = CheckBoxPoint(list, RowOf(list, "B Off"));
+            POINT box = CheckBoxPoint(list, ListRowOf(list, "B Off"));
             boxFound = box.x >= 0;
             PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(box.x, box.y));
             SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.x, box.y));
             WaitFor([] { return false; }, 50);
             selected = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
-            for (int i = 0; i < Rows(list); ++i)
-                afterClick.push_back(Checked(list, i));
+            for (int i = 0; i < ListRows(list); ++i)
+                afterClick.push_back(ListRowChecked(list, i));
             // Space on the focused row, C.
             SetFocus(list);
             LVITEMA focus = {};
             focus.stateMask = LVIS_FOCUSED;
             focus.state = LVIS_FOCUSED;
-            SendMessageA(list, LVM_SETITEMSTATE, RowOf(list, "C On"), reinterpret_cast<LPARAM>(&focus));
+            SendMessageA(list, LVM_SETITEMSTATE, ListRowOf(list, "C On"), reinterpret_cast<LPARAM>(&focus));
             SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0x00390001);
             SendMessageA(list, WM_CHAR, ' ', 0x00390001);
             SendMessageA(list, WM_KEYUP, VK_SPACE, 0xC0390001);
-            for (int i = 0; i < Rows(list); ++i)
-                afterSpace.push_back(Checked(list, i));
+            for (int i = 0; i < ListRows(list); ++i)
+                afterSpace.push_back(ListRowChecked(list, i));
             Press(sheet, PSBTN_OK);
         })) << old;
         EXPECT_EQ(2, stateImages) << old;

@@ -1,11 +1,10 @@
 // Saves a picture of every dialog of the component server, as a user sees
 // it: the Folders, Netscape and Explorer pages in their sheets and the Add
-// Folder dialog. Usage: dialog_shots.exe <output folder>; one BMP per dialog.
+// Folder dialog. Usage: dialog_shots.exe <output folder> [desktop]; one BMP
+// per dialog.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-
-#include <stdio.h>
 
 #include "Screenshot.h"
 #include "TestSupport.h"
@@ -39,15 +38,8 @@ bool ShootSheet(REFCLSID clsid, const char* caption, const char* name,
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: dialog_shots <output folder> [desktop]\n");
-        return 2;
-    }
-    if (argc > 2 && !UseDesktop(argv[2])) {
-        fprintf(stderr, "dialog_shots: no desktop %s\n", argv[2]);
-        return 1;
-    }
-    SetScreenshotFolder(argv[1]);
+    if (int failed = StartPictures(argc, argv, "dialog_shots"))
+        return failed;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     OleInitialize(NULL);
