@@ -201,11 +201,6 @@ bool LocationList::Contains(const char* path) const
     return false;
 }
 
-const LocationSources& SystemLocationSources()
-{
-    return kSystemSources;
-}
-
 const LocationSources* UseLocationSources(const LocationSources* sources)
 {
     const LocationSources* previous = g_sources;
@@ -213,7 +208,8 @@ const LocationSources* UseLocationSources(const LocationSources* sources)
     return previous;
 }
 
-void GatherLocations(const LocationSources& sources, LocationList& list)
+// Every protected location that `sources` name.
+static void GatherLocations(const LocationSources& sources, LocationList& list)
 {
     char path[MAX_PATH + 1];
     char derived[MAX_PATH + 1];

@@ -64,17 +64,11 @@ struct LocationSources {
     bool (*driveRoot)(int drive, char* out);         // drive 0 is A:
 };
 
-// The system's own calls.
-const LocationSources& SystemLocationSources();
-
 // The tests' seam: the sources used from now on (NULL: the system's own).
 // Returns the ones used so far.
 const LocationSources* UseLocationSources(const LocationSources* sources);
 
-// Every protected location that `sources` name.
-void GatherLocations(const LocationSources& sources, LocationList& list);
-
-// The same with the sources in use.
+// Every protected location that the sources in use name.
 void GatherSystemLocations(LocationList& list);
 
 #endif
