@@ -15,7 +15,8 @@
 #   --setup       run the setup program interactively on the Wine desktop
 #                 instead (its questions and the introduction wizard included)
 #   --stop        end a run started with --background
-#   --arch        the build to run (default i686 where 32-bit Wine runs, else x86_64)
+#   --arch        the build to run (default i686 where 32-bit Wine runs, else
+#                 x86_64): under the 32-bit Wine scripts/setup.sh found
 #   --root        where the prefix and the run's home folder live (default build/run)
 #
 # Uses your display when there is one, else a virtual one (Xvfb) that every
@@ -58,16 +59,20 @@ if [ "$mode" = stop ]; then
 fi
 
 scripts/setup.sh
+. scripts/wine32.sh
 if [ -z "$arch" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if [ -n "$wine32_loader" ]; then
         arch=i686
     else
         arch=x86_64
-        echo "run: this machine cannot run 32-bit Wine; running the x86_64 build of the same sources"
+        echo "run: cannot run 32-bit Wine here ($wine32_why); running the x86_64 build of the same sources"
     fi
 fi
 case $arch in
-i686) wine=/usr/lib/wine/wine ;;
+i686)
+    wine=$wine32_loader
+    [ -n "$wine" ] || { echo "run: cannot run 32-bit Wine here ($wine32_why)" >&2; exit 1; }
+    ;;
 x86_64) wine=/usr/lib/wine/wine64 ;;
 *) echo "run: no such build: $arch" >&2; exit 2 ;;
 esac

@@ -9,7 +9,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=i686; else arch=x86_64; fi
+. scripts/wine32.sh
+# The shipped build under the 32-bit Wine setup found, else the x86_64 one.
+if [ -n "$wine32_loader" ]; then arch=i686; else arch=x86_64; fi
 scripts/build.sh "$arch"
 out="$PWD/build/$arch/screenshots"
 rm -rf "$out"

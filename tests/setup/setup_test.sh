@@ -10,15 +10,16 @@
 # driven through its questions and the introduction wizard, its programs
 # started with the limited token of a stand-in for the user's shell.
 #
-#   setup_test.sh ARCH PACKAGE DRIVER NSI BINDIR ROOT HOLLOW PLANTED
+#   setup_test.sh ARCH PACKAGE DRIVER NSI BINDIR ROOT HOLLOW PLANTED WINE
 # HOLLOW: a DLL whose DllRegisterServer writes nothing and succeeds; PLANTED:
-# a program that leaves "planted.ran" beside itself when it runs.
+# a program that leaves "planted.ran" beside itself when it runs; WINE: the
+# program that starts a Wine process of ARCH.
 set -u
-arch=$1 package=$2 driver=$3 nsi=$4 bindir=$5 root=$6 hollow=$7 planted=$8
+arch=$1 package=$2 driver=$3 nsi=$4 bindir=$5 root=$6 hollow=$7 planted=$8 wine=$9
 here=$(cd "$(dirname "$0")" && pwd)
 case $arch in
-i686) wine=/usr/lib/wine/wine nsisarch=x86 ;;
-*) wine=/usr/lib/wine/wine64 nsisarch=amd64 ;;
+i686) nsisarch=x86 ;;
+*) nsisarch=amd64 ;;
 esac
 rm -rf "$root"
 mkdir -p "$root/home"
