@@ -27,13 +27,20 @@ loader=$tree/usr/lib/wine/wine
 system_wine=${LS_SYSTEM_WINE32:-/usr/lib/wine/wine}
 mkdir -p "$dir"
 
+# replace FILE: moves FILE.$$ into place, unless FILE already says the same
+# (the test command's and the run command's setups may run at the same time).
+replace() {
+    if cmp -s "$1.$$" "$1"; then rm -f "$1.$$"; else mv -f "$1.$$" "$1"; fi
+}
 choose() { # WAY LOADER DESCRIPTION
-    { echo "wine32_way=$1"; echo "wine32_loader='$2'"; echo "wine32_why=''"; } >"$dir/choice"
+    { echo "wine32_way=$1"; echo "wine32_loader='$2'"; echo "wine32_why=''"; } >"$dir/choice.$$"
+    replace "$dir/choice"
     say "32-bit Wine: $3"
     exit 0
 }
 none() { # REASON
-    { echo "wine32_way=none"; echo "wine32_loader=''"; printf "wine32_why='%s'\n" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; } >"$dir/choice"
+    { echo "wine32_way=none"; echo "wine32_loader=''"; printf "wine32_why='%s'\n" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"; } >"$dir/choice.$$"
+    replace "$dir/choice"
     say "32-bit Wine: none; $1"
     exit 0
 }
@@ -194,9 +201,9 @@ write_wrapper() { # native | qemu QEMU
         else
             echo "exec '$2' -L \"\$tree\" -0 \"\$tree/usr/lib/wine/wine\" \"\$tree/usr/lib/wine/wine.real\" \"\$@\""
         fi
-    } >"$loader.new"
-    chmod +x "$loader.new"
-    mv "$loader.new" "$loader"
+    } >"$loader.$$"
+    chmod +x "$loader.$$"
+    replace "$loader"
 }
 
 # qemu-i386 8.1 or later (7.2 takes 40 s a process and crashes in wineboot):
