@@ -23,13 +23,11 @@ size_t LS_RUNTIME_NAME(mbstowcs)(wchar_t* target, const char* source, size_t cou
 size_t LS_RUNTIME_NAME(wcstombs)(char* target, const wchar_t* source, size_t count)
 {
     const size_t kNoForm = static_cast<size_t>(-1);
+    // Asked only for the length, the runtime of the system counts the
+    // characters without judging them.
+    if (target == NULL)
+        return LS_RUNTIME_NAME(wcslen)(source);
     size_t written = 0;
-    if (target == NULL) {
-        for (; source[written] != L'\0'; ++written)
-            if (static_cast<unsigned long>(source[written]) > 255)
-                return kNoForm;
-        return written;
-    }
     for (; written < count; ++written) {
         unsigned long character = static_cast<unsigned long>(source[written]);
         if (character > 255)

@@ -96,9 +96,9 @@ void FormatInteger(Sink& out, const Conversion& spec, unsigned long long magnitu
     } else if (spec.alternate && base == 16 && magnitude != 0) {
         prefix[prefixLength++] = '0';
         prefix[prefixLength++] = upper ? 'X' : 'x';
-    } else if (spec.alternate && base == 8 && zeros == 0) {
-        // The octal form starts with a zero, made here unless the
-        // precision already gave one.
+    } else if (spec.alternate && base == 8 && magnitude != 0 && zeros == 0) {
+        // The octal form of a number other than 0 starts with a zero, made
+        // here unless the precision already gave one.
         zeros = 1;
     }
 
@@ -264,10 +264,9 @@ const char* Convert(Sink& out, const char* start, const char* format, va_list* a
         break;
     case 'p': {
         // Every digit of the address, in capitals, as the system's runtime
-        // writes a pointer.
+        // writes a pointer ("0X" before it with '#').
         Conversion pointer = spec;
         pointer.precision = static_cast<int>(2 * sizeof(void*));
-        pointer.alternate = false;
         FormatInteger(out, pointer, reinterpret_cast<size_t>(va_arg(*arguments, void*)), false, false, 16,
                       true);
         break;

@@ -52,7 +52,7 @@ wchar_t* LS_RUNTIME_NAME(wcsncpy)(wchar_t* target, const wchar_t* source, size_t
 
 // The standard conversions in the "C" locale (Conversions.cpp): a byte is
 // the character of the same number, and a wide character above 255 has no
-// multibyte form ((size_t)-1).
+// multibyte form ((size_t)-1). Without a target, the length of the source.
 size_t LS_RUNTIME_NAME(mbstowcs)(wchar_t* target, const char* source, size_t count);
 size_t LS_RUNTIME_NAME(wcstombs)(char* target, const wchar_t* source, size_t count);
 // A decimal number after blanks and a sign; digits past the range wrap.
