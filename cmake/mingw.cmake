@@ -1,8 +1,8 @@
 # Cross-compiling toolchain for MinGW-w64 with a static runtime.
 # LS_ARCH selects the target: i686 (the shipped 32-bit build, default) or x86_64.
 # LS_THREADS selects the compilers' thread model: win32 (default) for the
-# deliverables, which then need no threading runtime newer than Windows 95 and
-# NT 4.0 export; posix for the tests, whose framework needs std::mutex.
+# deliverables, which link none of the compilers' runtime (they carry their
+# own, runtime/); posix for the tests, whose framework needs std::mutex.
 if(NOT LS_ARCH)
   set(LS_ARCH i686)
 endif()

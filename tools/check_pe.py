@@ -1,22 +1,36 @@
 #!/usr/bin/env python3
-"""Checks the import and export tables of Windows PE images.
+"""Checks Windows PE images against what the oldest systems they are for
+can load and run.
 
-    check_pe.py --allowed LIST [--exports NAME,NAME,...] IMAGE...
+    check_pe.py --allowed LIST [--dlls] [--exports NAME,NAME,...] [--no-tls]
+                [--floor-386 OBJDUMP] [--measure] IMAGE...
 
 Fails (exit 1, one line per fault) when an image
-  - imports from a DLL that LIST does not name (a runtime DLL of the compiler,
-    say, instead of one of the system's own),
-  - imports a function, or an ordinal, that LIST does not name for its DLL,
+  - imports from a DLL that LIST does not name (a C runtime DLL, say, or a
+    runtime DLL of the compiler, instead of one of the system's own),
+  - imports a function, or an ordinal, that LIST does not name for its DLL
+    (unless --dlls: then only the DLLs are judged),
   - exports a decorated name ("_Name", "Name@12"), or, with --exports, any
-    name besides the ones given (every image exports exactly those then).
+    name besides the ones given (every image exports exactly those then),
+  - with --no-tls, has a TLS directory (Windows 95 cannot load a DLL that
+    has one),
+  - with --floor-386, is not a 32-bit x86 image or holds an instruction
+    that the 386 does not execute, found in the disassembly of its code by
+    OBJDUMP (check_code.py).
+With --measure the faults are printed as what the image needs, and the exit
+code is 0: for images the build takes as they come (the setup stub).
 
 LIST holds one "DLL Function" pair a line; "#" starts a comment. DLL names
 compare without regard to case, function names exactly. The tables are read
-from the file itself, so the check needs nothing but Python.
+from the file itself.
 """
 
+import os
 import struct
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import check_code  # noqa: E402
 
 
 class Image:
@@ -133,7 +147,7 @@ def decorated(name):
     return name.startswith("_") or "@" in name
 
 
-def check(path, allowed, exports):
+def check(path, allowed, exports, no_tls=False, objdump=None, dlls_only=False):
     faults = []
     try:
         image = Image(path)
@@ -141,13 +155,28 @@ def check(path, allowed, exports):
         exported = image.exports()
     except (OSError, ValueError, struct.error) as error:
         return ["%s: cannot read its tables: %s" % (path, error)]
+    if no_tls and image.directory(9)[0] != 0:
+        faults.append("%s: has a TLS directory, and Windows 95 loads no DLL that has one" % path)
+    if objdump is not None:
+        if image.machine != 0x14C:
+            faults.append("%s: is not a 32-bit x86 image (machine 0x%x)" % (path, image.machine))
+        else:
+            try:
+                for part in check_code.describe(check_code.newer_than_386(path, objdump)):
+                    faults.append("%s: holds an instruction the 386 does not execute: %s" % (path, part))
+            except (OSError, ValueError) as error:
+                faults.append("%s: cannot read its code: %s" % (path, error))
+    foreign = {}
     for dll, function in imported:
         functions = allowed.get(dll.lower())
         if functions is None:
-            faults.append("%s: imports from %s, which is not a DLL of the system's own" % (path, dll))
-        elif function not in functions:
+            foreign[dll] = foreign.get(dll, 0) + 1
+        elif function not in functions and not dlls_only:
             faults.append("%s: imports %s from %s, which is not among the functions that Windows 95 and NT 4.0 both export" %
                           (path, function, dll))
+    for dll in sorted(foreign):
+        faults.append("%s: imports %d function%s from %s, which is not a DLL of the system's own" %
+                      (path, foreign[dll], "" if foreign[dll] == 1 else "s", dll))
     for name in exported:
         if decorated(name):
             faults.append("%s: exports the decorated name %s" % (path, name))
@@ -160,6 +189,10 @@ def check(path, allowed, exports):
 def main(argv):
     allowed_path = None
     exports = None
+    no_tls = False
+    objdump = None
+    measure = False
+    dlls_only = False
     images = []
     args = iter(argv)
     for arg in args:
@@ -167,18 +200,26 @@ def main(argv):
             allowed_path = next(args)
         elif arg == "--exports":
             exports = [name for name in next(args).split(",") if name]
+        elif arg == "--no-tls":
+            no_tls = True
+        elif arg == "--floor-386":
+            objdump = next(args)
+        elif arg == "--measure":
+            measure = True
+        elif arg == "--dlls":
+            dlls_only = True
         else:
             images.append(arg)
     if allowed_path is None or not images:
-        print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
+        print("\n".join(line.strip() for line in __doc__.strip().splitlines()[3:5]), file=sys.stderr)
         return 2
     allowed = read_allowed(allowed_path)
     faults = []
     for image in images:
-        faults.extend(check(image, allowed, exports))
+        faults.extend(check(image, allowed, exports, no_tls, objdump, dlls_only))
     for fault in faults:
-        print(fault)
-    return 1 if faults else 0
+        print(("needs: " if measure else "") + fault)
+    return 1 if faults and not measure else 0
 
 
 if __name__ == "__main__":

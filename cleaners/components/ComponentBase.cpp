@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CommonControls.h"
+#include "SharedCount.h"
 #include "Server.h"
 
 ComponentBase::ComponentBase() : references_(1)
@@ -29,12 +30,12 @@ HRESULT STDMETHODCALLTYPE ComponentBase::QueryInterface(REFIID riid, void** obje
 
 ULONG STDMETHODCALLTYPE ComponentBase::AddRef()
 {
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
+    return static_cast<ULONG>(IncrementShared(&references_));
 }
 
 ULONG STDMETHODCALLTYPE ComponentBase::Release()
 {
-    LONG references = InterlockedDecrement(&references_);
+    LONG references = DecrementShared(&references_);
     if (references == 0)
         delete this;
     return static_cast<ULONG>(references);

@@ -1,6 +1,7 @@
 #include "ClassFactory.h"
 
 #include "Server.h"
+#include "SharedCount.h"
 
 ClassFactory::ClassFactory(REFCLSID clsid) : references_(1), clsid_(clsid)
 {
@@ -26,12 +27,12 @@ HRESULT STDMETHODCALLTYPE ClassFactory::QueryInterface(REFIID riid, void** objec
 
 ULONG STDMETHODCALLTYPE ClassFactory::AddRef()
 {
-    return static_cast<ULONG>(InterlockedIncrement(&references_));
+    return static_cast<ULONG>(IncrementShared(&references_));
 }
 
 ULONG STDMETHODCALLTYPE ClassFactory::Release()
 {
-    LONG references = InterlockedDecrement(&references_);
+    LONG references = DecrementShared(&references_);
     if (references == 0)
         delete this;
     return static_cast<ULONG>(references);

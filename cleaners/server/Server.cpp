@@ -5,6 +5,7 @@
 
 #include "ClassFactory.h"
 #include "ComponentBase.h"
+#include "SharedCount.h"
 
 HINSTANCE g_module = NULL;
 
@@ -35,17 +36,17 @@ const ServedClass* FindServedClass(REFCLSID clsid)
 
 void ServerObjectCreated()
 {
-    InterlockedIncrement(&g_objects);
+    IncrementShared(&g_objects);
 }
 
 void ServerObjectDestroyed()
 {
-    InterlockedDecrement(&g_objects);
+    DecrementShared(&g_objects);
 }
 
 LONG ServerObjectCount()
 {
-    return InterlockedCompareExchange(&g_objects, 0, 0);
+    return ReadShared(&g_objects);
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)

@@ -13,6 +13,7 @@
 #include <new>
 
 #include "FolderHandle.h"
+#include "ShellFlags.h"
 #include "WalkPlatform.h"
 
 namespace {
@@ -114,9 +115,9 @@ bool RecycleList(const char* list)
     operation.pFrom = list;
     // The shell of Windows 2000 and later would take "x.htm" with its folder
     // "x_files" (and "x_files" with its page) whole and unlooked-at; older
-    // shells ignore the flag.
+    // shells are not handed the flag.
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI |
-                       FOF_NO_CONNECTED_ELEMENTS;
+                       NoConnectedElementsFlag();
     return SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 

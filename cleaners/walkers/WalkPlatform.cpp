@@ -50,20 +50,21 @@ WalkPlatform Detect()
 // The platform as detected, and as the walkers use it now.
 WalkPlatform g_detected;
 WalkPlatform g_current;
-volatile LONG g_state; // 0 not looked up, 1 being looked up, 2 ready
+bool g_ready;
+volatile LONG g_busy; // 1 while a thread looks at the platform
 
+// Taken with an exchange (xchg), which every x86 from the 386 on has, as a
+// lock held only for the look-up: a comparing exchange would need a 486.
 void EnsureDetected()
 {
-    if (InterlockedCompareExchange(&g_state, 2, 2) == 2)
-        return;
-    if (InterlockedCompareExchange(&g_state, 1, 0) == 0) {
+    while (InterlockedExchange(&g_busy, 1) != 0)
+        Sleep(0);
+    if (!g_ready) {
         g_detected = Detect();
         g_current = g_detected;
-        InterlockedExchange(&g_state, 2);
-        return;
+        g_ready = true;
     }
-    while (InterlockedCompareExchange(&g_state, 2, 2) != 2)
-        Sleep(0);
+    InterlockedExchange(&g_busy, 0);
 }
 
 } // namespace

@@ -317,6 +317,73 @@ TEST(Threads, ReferenceAndObjectCountsLoseNothingUnderConcurrency)
     EXPECT_EQ(S_OK, ServerCanUnloadNow());
 }
 
+#ifndef _WIN64
+// Windows 95's InterlockedIncrement and InterlockedDecrement return only the
+// sign of the new count. The server's counts go through the system's own
+// (the 32-bit server imports them), and here they answer as Windows 95's do.
+typedef LONG(WINAPI* CountCall)(LONG volatile*);
+CountCall g_realIncrement = NULL;
+CountCall g_realDecrement = NULL;
+volatile LONG g_countCalls = 0;
+
+LONG SignOnly(LONG count)
+{
+    return count < 0 ? -0x5a5a : (count == 0 ? 0 : 0x5a5a);
+}
+
+LONG WINAPI SignOnlyIncrement(LONG volatile* count)
+{
+    InterlockedIncrement(&g_countCalls);
+    return SignOnly(g_realIncrement(count));
+}
+
+LONG WINAPI SignOnlyDecrement(LONG volatile* count)
+{
+    InterlockedIncrement(&g_countCalls);
+    return SignOnly(g_realDecrement(count));
+}
+
+TEST(Threads, ObjectsLiveUntilTheirLastReleaseWithCountsThatTellOnlyTheirSign)
+{
+    ImportHook increment(Server(), "kernel32.dll", "InterlockedIncrement",
+                         reinterpret_cast<void*>(SignOnlyIncrement));
+    ImportHook decrement(Server(), "kernel32.dll", "InterlockedDecrement",
+                         reinterpret_cast<void*>(SignOnlyDecrement));
+    ASSERT_TRUE(increment.Hooked());
+    ASSERT_TRUE(decrement.Hooked());
+    g_realIncrement = reinterpret_cast<CountCall>(increment.Original());
+    g_realDecrement = reinterpret_cast<CountCall>(decrement.Original());
+    g_countCalls = 0;
+
+    ASSERT_EQ(S_OK, ServerCanUnloadNow());
+    ICleanerComponent* shared = MakeComponent(CLSID_Netscape);
+    ASSERT_NE(nullptr, shared);
+    EXPECT_EQ(S_FALSE, ServerCanUnloadNow());
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([shared] {
+            for (int i = 0; i < 5000; ++i)
+                shared->AddRef();
+            for (int i = 0; i < 5000; ++i)
+                EXPECT_NE(0u, shared->Release());
+            for (int i = 0; i < 200; ++i) {
+                ICleanerComponent* own = MakeComponent(CLSID_IExplorer);
+                if (own != NULL)
+                    EXPECT_EQ(0u, own->Release());
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(S_FALSE, ServerCanUnloadNow()); // the one reference made first is left
+    char text[255];
+    EXPECT_EQ(S_OK, shared->GetDescription(text, sizeof(text)));
+    EXPECT_EQ(0u, shared->Release());
+    EXPECT_EQ(S_OK, ServerCanUnloadNow());
+    EXPECT_GT(g_countCalls, 3 * 10000);
+}
+#endif
+
 TEST(Threads, SizeWorkerCallsGetSizeAndReleaseOnASecondThread)
 {
     ScratchDir temp("size-worker");

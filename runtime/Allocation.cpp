@@ -1,8 +1,8 @@
 // The allocation functions of the deliverables. The code allocates only with
 // new (std::nothrow), and a failure becomes E_OUTOFMEMORY or a skipped entry;
 // these take the place of the C++ runtime's versions, which would bring its
-// exception machinery (and the thread calls it needs) into every image.
-// They use the C runtime's heap, as the runtime's own versions do.
+// exception machinery (and the thread calls it needs) into every image. There
+// is no throwing operator new: a plain new does not link.
 #include <stdlib.h>
 
 #include <new>
