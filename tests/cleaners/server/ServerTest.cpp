@@ -368,8 +368,9 @@ TEST(Threads, ObjectsLiveUntilTheirLastReleaseWithCountsThatTellOnlyTheirSign)
                 EXPECT_NE(0u, shared->Release());
             for (int i = 0; i < 200; ++i) {
                 ICleanerComponent* own = MakeComponent(CLSID_IExplorer);
-                if (own != NULL)
+                if (own != NULL) {
                     EXPECT_EQ(0u, own->Release());
+                }
             }
         });
     }
