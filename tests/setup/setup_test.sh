@@ -139,7 +139,8 @@ else
     fail "makensis could not make the package with a broken component server"
 fi
 cp "$hollow" "$root/broken/LSCleaners.dll"
-if makensis -V1 -DARCH=$nsisarch -DBINDIR="$root/broken" -DOUTFILE="$root/hollow-setup.exe" "$nsi" >/dev/null; then
+# (With the seams: a failure after the folder was protected, below.)
+if makensis -V1 -DTEST_SEAMS -DARCH=$nsisarch -DBINDIR="$root/broken" -DOUTFILE="$root/hollow-setup.exe" "$nsi" >/dev/null; then
     rc=$(driver exec "$(winpath "$root/hollow-setup.exe") /S" >/dev/null; echo $?)
     [ "$rc" = 4 ] && pass "a registration that writes nothing and succeeds gives exit code 4" \
         || fail "a registration that writes nothing gave exit code $rc"
@@ -518,12 +519,22 @@ rc=$(install "/S /D=C:\\Program Files\\Empty Tools")
 [ "$rc" = 0 ] && whole 'C:\Program Files\Empty Tools' && pass "an install into an empty folder in Program Files succeeds" \
     || fail "the install into an empty folder gave exit code $rc"
 rm -f "$programs/Empty Tools/LSCleaners.dll"
+# Nor is there an uninstall entry: the classes tell the installation.
+quiet reg delete "$unkey" /f $view
 rc=$(uninstall 'C:\Program Files\Empty Tools')
 [ "$rc" = 0 ] && [ -d "$programs/Empty Tools" ] && [ -z "$(ls -A "$programs/Empty Tools")" ] \
     && pass "the uninstall leaves the folder that existed before, empty" \
     || fail "the uninstall (exit code $rc) removed the folder it did not make, or left files: $(ls "$programs/Empty Tools")"
 snapshot existing
-same_as_before existing "an uninstall with the server gone removes its classes, catalogue and entries all the same"
+same_as_before existing "an uninstall with the server and the uninstall entry gone removes the classes, catalogue and entries all the same"
+# A setup that fails after it protected the folder puts its permissions back.
+shared_before=$(security 'C:\Shared Tools')
+export LARKSPIRE_TEST_OWNER=administrators
+rc=$(driver exec "$(winpath "$root/hollow-setup.exe") /S /D=C:\Shared Tools" >/dev/null; echo $?)
+unset LARKSPIRE_TEST_OWNER
+[ "$rc" = 4 ] && [ "$(security 'C:\Shared Tools')" = "$shared_before" ] && [ -z "$(ls -A "$drive/Shared Tools")" ] \
+    && pass "a setup that fails in an existing folder outside Program Files leaves it empty with its own permissions" \
+    || fail "the failed setup (exit code $rc) left the folder with $(security 'C:\Shared Tools') instead of $shared_before: $(ls "$drive/Shared Tools")"
 for road in LARKSPIRE_TEST_ACLS=none LARKSPIRE_TEST_OWNER=administrators; do
     rc=$(seam $road "/S /D=C:\\Shared Tools")
     shared_sd=$(security 'C:\Shared Tools')
@@ -564,6 +575,10 @@ driver exec "$(winpath "$root/old-un.exe") /S _?=$windir" >/dev/null; rc=$?
 driver answer "Larkspire 5.0 Setup" "Destination" 1 60
 driver answer "Larkspire 5.0 Setup" "holds files of another program" 1 60 \
     && pass "the folder page refuses another program's folder" || fail "another program's folder was not refused"
+driver type "Larkspire 5.0 Setup" 1019 'C:\Tools\x\..\LS' 60
+driver answer "Larkspire 5.0 Setup" "Destination" 1 60
+driver answer "Larkspire 5.0 Setup" "cannot be used" 1 60 \
+    && pass "the folder page refuses a folder that cannot be used as typed" || fail "a folder with .. was not refused"
 driver type "Larkspire 5.0 Setup" 1019 "$windir" 60
 driver answer "Larkspire 5.0 Setup" "Destination" 1 60 || fail "the folder page did not stay"
 driver wait-dialog "Larkspire 5.0 Setup" "is open and uses files" 60 \
@@ -638,6 +653,15 @@ snapshot refused-leftover
 [ "$rc" = 6 ] && diff "$root/leftover.snap" "$root/refused-leftover.snap" >/dev/null \
     && pass "a setup into the folder before the restart removes its files says so, exit code 6, and changes nothing" \
     || fail "a setup into a folder whose files go at the restart gave exit code $rc"
+"$wine" "$package" </dev/null >/dev/null 2>&1 &
+setup_pid=$!
+driver answer "Larkspire 5.0 Setup" "Destination" 1 60 || fail "the setup's folder page did not appear"
+driver answer "Larkspire 5.0 Setup" "removed when Windows restarts" 1 60 \
+    && pass "the folder page says that the folder's files wait for the restart" \
+    || fail "the folder page took a folder whose files wait for the restart"
+driver answer "Larkspire 5.0 Setup" "Destination" 2 60
+wait "$setup_pid"
+setup_pid=
 rm -f "$dir/LS5Panel.exe" "$dir/LSCleaners.dll" "$dir/rundll32.exe"
 rc=$(install /S)
 [ "$rc" = 6 ] && [ -z "$(ls -A "$dir")" ] \
