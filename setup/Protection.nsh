@@ -166,8 +166,10 @@ FunctionEnd
 ; Gives the path $R0 the installation's own DACL: for a folder ($R1 1)
 ; inherited by what is made in it, for a file ($R1 0) its own. Marked
 ; protected where the system knows inheritance (Windows 2000 and later), so
-; that no permission of the folders above it flows in. 1 on the stack when it
-; was set, else 0.
+; that no permission of the folders above it flows in. With $R3 1 the
+; Administrators become its owner too: what the setup made or wrote belongs
+; to no one who was quicker to make it (an owner may change the DACL). 1 on
+; the stack when it was set, else 0.
 Function ProtectPath
   Push $0
   Push $1 ; the ACL
@@ -206,7 +208,12 @@ made:
   IntCmp $0 0 freed
   ; Unknown before Windows 2000, where no DACL is inherited after it is made.
   System::Call 'advapi32::SetSecurityDescriptorControl(p r2, i ${SE_DACL_PROTECTED}, i ${SE_DACL_PROTECTED}) i'
-  System::Call 'advapi32::SetFileSecurity(t R0, i ${DACL_SECURITY_INFORMATION}, p r2) i .r4'
+  StrCpy $3 ${DACL_SECURITY_INFORMATION}
+  StrCmp $R3 1 0 +4
+  System::Call 'advapi32::SetSecurityDescriptorOwner(p r2, p $AdministratorsSid, i 0) i .r0'
+  IntCmp $0 0 freed
+  IntOp $3 $3 | ${OWNER_SECURITY_INFORMATION}
+  System::Call 'advapi32::SetFileSecurity(t R0, i r3, p r2) i .r4'
   IntCmp $4 0 freed
   StrCpy $4 1
 freed:
@@ -247,16 +254,21 @@ Function RestoreFolderSecurity
 done:
 FunctionEnd
 
-; $R1 1: the folders of the installation that this setup made ($INSTDIR up
-; to CreatedFolder) and $INSTDIR itself get the installation's DACL. 1 on
-; the stack when every one was set, else 0.
+; The folders of the installation that this setup made ($INSTDIR up to
+; CreatedFolder), with the Administrators for their owner, or the existing
+; $INSTDIR alone get the installation's DACL. 1 on the stack when every one
+; was set, else 0.
 Function ProtectFolders
   Push $0
   Push $1
   Push $R0
   Push $R1
+  Push $R3
   StrCpy $1 1
   StrCpy $R1 1
+  StrCpy $R3 0
+  StrCmp $CreatedFolder "" +2
+  StrCpy $R3 1
   StrCpy $R0 $INSTDIR
 folder:
   Call ProtectPath
@@ -273,6 +285,7 @@ folder:
   Goto folder
 done:
   StrCpy $0 $1
+  Pop $R3
   Pop $R1
   Pop $R0
   Pop $1
@@ -295,8 +308,10 @@ Function ProtectFiles
   Push $1
   Push $R0
   Push $R1
+  Push $R3
   StrCpy $1 1
   StrCpy $R1 0
+  StrCpy $R3 1
   StrCmp $R2 1 uninstaller
   !insertmacro FOR_EACH_PROGRAM_FILE PROTECT_FILE
   Goto done
@@ -304,6 +319,7 @@ uninstaller:
   !insertmacro PROTECT_FILE "${UNINSTALLER}"
 done:
   StrCpy $0 $1
+  Pop $R3
   Pop $R1
   Pop $R0
   Pop $1
