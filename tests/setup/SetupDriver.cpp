@@ -207,6 +207,34 @@ int Wizard(const char* caption, DWORD timeout)
     return IsWindow(sheet) ? 1 : 0;
 }
 
+// A hidden top-level window of a class of its own, made with `procedure`;
+// NULL when it cannot be made.
+HWND MakeWindow(const char* className, const char* title, WNDPROC procedure, DWORD style)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = className;
+    if (!RegisterClassA(&windowClass))
+        return NULL;
+    return CreateWindowA(className, title, style, 0, 0, 0, 0, NULL, NULL, windowClass.hInstance, NULL);
+}
+
+// Ends at WM_CLOSE or at its timer, and ends its thread's loop.
+LRESULT CALLBACK ClosedByMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE || message == WM_TIMER) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK StubbornProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE)
@@ -224,15 +252,7 @@ LRESULT CALLBACK StubbornProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 int Stubborn(DWORD timeout)
 {
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.lpfnWndProc = StubbornProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = kAgentClass;
-    if (!RegisterClassA(&windowClass))
-        return 1;
-    HWND window = CreateWindowA(kAgentClass, "Quenlow Larkspire Agent", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
-                                NULL, NULL, windowClass.hInstance, NULL);
+    HWND window = MakeWindow(kAgentClass, "Quenlow Larkspire Agent", StubbornProc, WS_OVERLAPPEDWINDOW);
     if (window == NULL)
         return 1;
     SetTimer(window, 1, timeout, NULL);
@@ -255,15 +275,7 @@ LRESULT CALLBACK HungProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 int Hung(DWORD hang)
 {
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.lpfnWndProc = HungProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = kAgentClass;
-    if (!RegisterClassA(&windowClass))
-        return 2;
-    HWND window = CreateWindowA(kAgentClass, "Quenlow Larkspire Agent", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
-                                NULL, NULL, windowClass.hInstance, NULL);
+    HWND window = MakeWindow(kAgentClass, "Quenlow Larkspire Agent", HungProc, WS_OVERLAPPEDWINDOW);
     if (window == NULL)
         return 2;
     Sleep(hang);
@@ -383,34 +395,15 @@ int Type(const char* caption, int id, const char* text, DWORD timeout)
     return 0;
 }
 
-LRESULT CALLBACK ShellProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_CLOSE || message == WM_TIMER) {
-        DestroyWindow(window);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // The shell's own part, in the process with the limited token.
 int ServeShell(DWORD timeout)
 {
     typedef BOOL(WINAPI * SetShellWindowCall)(HWND);
     SetShellWindowCall setShellWindow =
         reinterpret_cast<SetShellWindowCall>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetShellWindow"));
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.lpfnWndProc = ShellProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = kShellClass;
-    if (setShellWindow == NULL || !RegisterClassA(&windowClass))
+    if (setShellWindow == NULL)
         return 1;
-    HWND window = CreateWindowA(kShellClass, "Program Manager", WS_POPUP, 0, 0, 0, 0, NULL, NULL,
-                                windowClass.hInstance, NULL);
+    HWND window = MakeWindow(kShellClass, "Program Manager", ClosedByMessageProc, WS_POPUP);
     if (window == NULL || !setShellWindow(window))
         return 1;
     SetTimer(window, 1, timeout, NULL);
@@ -528,31 +521,11 @@ int PrintSecurity(const char* path)
     return 0;
 }
 
-LRESULT CALLBACK ClosedByMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_CLOSE || message == WM_TIMER) {
-        DestroyWindow(window);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // A hidden window of `className` that ends at WM_CLOSE or after `timeout`:
 // it runs its loop and returns when it is gone.
 int ServeUntilClosed(const char* className, DWORD timeout)
 {
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.lpfnWndProc = ClosedByMessageProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = className;
-    if (!RegisterClassA(&windowClass))
-        return 1;
-    HWND window = CreateWindowA(className, className, WS_POPUP, 0, 0, 0, 0, NULL, NULL, windowClass.hInstance, NULL);
+    HWND window = MakeWindow(className, className, ClosedByMessageProc, WS_POPUP);
     if (window == NULL)
         return 1;
     SetTimer(window, 1, timeout, NULL);
