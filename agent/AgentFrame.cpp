@@ -52,6 +52,28 @@ void RemoveTrayIcon(HWND frame)
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
+// Marks the frame while a run lasts: the Agent answers no message until the
+// run is over, and a setup that wants it to end tells it by this mark from
+// one that hangs. The mark of a run inside another stays the outer run's.
+class BusyMark {
+public:
+    explicit BusyMark(HWND frame) : frame_(RunUnderway() ? NULL : frame)
+    {
+        if (frame_ != NULL)
+            SetPropA(frame_, AGENT_BUSY_PROPERTY, reinterpret_cast<HANDLE>(1));
+    }
+    ~BusyMark()
+    {
+        if (frame_ != NULL && IsWindow(frame_))
+            RemovePropA(frame_, AGENT_BUSY_PROPERTY);
+    }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+private:
+    HWND frame_;
+};
+
 void ShowTrayMenu(HWND frame)
 {
     HMENU menu = LoadMenuA(g_agentInstance, MAKEINTRESOURCEA(IDM_TRAY));
@@ -83,9 +105,11 @@ void OnCommand(HWND frame, WORD command)
     case IDM_CONFIGURE:
         ShellExecuteA(frame, "open", "LS5Panel.exe", "", "", SW_SHOWNORMAL);
         break;
-    case IDM_COMPACT_NOW:
+    case IDM_COMPACT_NOW: {
+        BusyMark busy(frame);
         RunNow(g_components);
         break;
+    }
     case IDM_ABOUT:
         ShowAbout(frame);
         break;
@@ -104,7 +128,10 @@ LRESULT CALLBACK AgentFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_CREATE:
         AddTrayIcon(frame);
-        RunAtStartup(g_components);
+        {
+            BusyMark busy(frame);
+            RunAtStartup(g_components);
+        }
         SetTimer(frame, kTickTimer, kTickPeriod, NULL);
         return 0;
 
@@ -113,15 +140,22 @@ LRESULT CALLBACK AgentFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM 
         return 0;
 
     case WM_DESTROY:
+        RemovePropA(frame, AGENT_BUSY_PROPERTY);
         RemoveTrayIcon(frame);
         KillTimer(frame, kTickTimer);
         PostQuitMessage(0);
         return 0;
 
-    case WM_ENDSESSION:
-        // Also when the end was cancelled: the user asked for a log-off.
-        RunAtShutdown(g_components);
+    case WM_ENDSESSION: {
+        // Also when the end was cancelled: the user asked for a log-off. When
+        // it goes ahead, the process may end as soon as this returns.
+        BusyMark busy(frame);
+        if (wParam)
+            RunAtSessionEnd(g_components);
+        else
+            RunAtShutdown(g_components);
         return 0;
+    }
 
     case WM_COMMAND:
         OnCommand(frame, LOWORD(wParam));
@@ -129,6 +163,7 @@ LRESULT CALLBACK AgentFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM 
 
     case WM_TIMER:
         if (wParam == kTickTimer) {
+            BusyMark busy(frame);
             TickComponents(g_components);
             RunAtInterval(g_components);
         }
@@ -146,4 +181,17 @@ LRESULT CALLBACK AgentFrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM 
         return 0;
     }
     return DefWindowProcA(frame, message, wParam, lParam);
+}
+
+int RunFrameLoop(HWND frame)
+{
+    MSG message;
+    ZeroMemory(&message, sizeof(message));
+    // The loop ends with the frame, also when the frame is destroyed inside
+    // a loop of a menu or a box that takes the quit message for its own.
+    while (IsWindow(frame) && GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return message.message == WM_QUIT ? static_cast<int>(message.wParam) : 0;
 }

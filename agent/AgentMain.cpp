@@ -74,12 +74,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                                  0, 0, NULL, NULL, instance, NULL);
     ShowWindow(frame, SW_HIDE);
 
-    MSG message;
-    message.wParam = 0;
-    while (GetMessageA(&message, NULL, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    // Without a frame there is nothing to wait for.
+    int code = frame != NULL ? RunFrameLoop(frame) : 0;
     // The frame is gone: a new start may be the Agent from here on.
     instanceMutex.Release();
 
@@ -87,5 +83,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     FreeComponents(g_components);
     g_components = NULL;
     CoUninitialize();
-    return static_cast<int>(message.wParam);
+    return code;
 }

@@ -43,43 +43,58 @@ bool Picks(Trigger trigger, const LoadedComponent& record)
     return false;
 }
 
+// A run under way, and what arrived while it lasted. A component may pump
+// messages while it compacts (COM does, for one served out of process): a
+// timer tick, "Compact Now" or the end of the session then reaches the frame
+// in the middle of a run. None but the session's end starts a run inside it;
+// each is carried out once the run is over.
+struct RunState {
+    bool running;
+    bool shutdown; // the session ended (its end was cancelled)
+    bool tick;     // a minute passed (ticks arriving together count once, as queued timer messages do)
+    bool now;      // "Compact Now"
+    LoadedComponent* compacting; // the component whose Compact is under way
+    HWND window;                 // the Compacting window of the run under way
+};
+RunState g_runs = {false, false, false, false, NULL, NULL};
+
 // Walks the list from the head; the first picked component opens the
 // Compacting window and plays the sound, the window closes after the last.
 // The common controls, for the window's animation, are loaded for the run
-// alone: the Agent spends most of its life waiting.
+// alone: the Agent spends most of its life waiting. A run made inside another
+// (the session's end) shows that run's window and leaves out the component
+// whose compaction it interrupted: that call is still under way.
 void Run(LoadedComponent* head, Trigger trigger)
 {
     std::optional<CommonControls> controls;
-    HWND compacting = NULL;
+    LoadedComponent* const interrupted = g_runs.compacting;
+    bool picked = false;
+    bool opened = false;
     for (LoadedComponent* record = head; record != NULL; record = record->next) {
-        if (!Picks(trigger, *record))
+        if (!Picks(trigger, *record) || record == interrupted)
             continue;
-        if (!controls) {
-            controls.emplace(ICC_ANIMATE_CLASS);
-            compacting = CreateDialogParamA(g_agentInstance, MAKEINTRESOURCEA(IDD_COMPACTING), NULL,
-                                            CompactingDialogProc, 0);
+        if (!picked) {
+            picked = true;
+            if (g_runs.window == NULL) {
+                controls.emplace(ICC_ANIMATE_CLASS);
+                g_runs.window = CreateDialogParamA(g_agentInstance, MAKEINTRESOURCEA(IDD_COMPACTING), NULL,
+                                                   CompactingDialogProc, 0);
+                opened = true;
+            }
             PlayCleanSound();
         }
         if (trigger == kInterval)
             record->ticks = 0;
+        g_runs.compacting = record;
         CompactComponent(record->object);
+        g_runs.compacting = interrupted;
     }
-    if (compacting != NULL)
-        DestroyWindow(compacting);
+    if (opened) {
+        if (g_runs.window != NULL)
+            DestroyWindow(g_runs.window);
+        g_runs.window = NULL;
+    }
 }
-
-// A run under way, and what arrived while it lasted. A component may pump
-// messages while it compacts (COM does, for one served out of process): a
-// timer tick, "Compact Now" or the end of the session then reaches the frame
-// in the middle of a run. None starts a run inside it; each is carried out
-// once the run is over.
-struct RunState {
-    bool running;
-    bool shutdown; // the session ended
-    bool tick;     // a minute passed (ticks arriving together count once, as queued timer messages do)
-    bool now;      // "Compact Now"
-};
-RunState g_runs = {false, false, false, false};
 
 void Remember(Trigger trigger)
 {
@@ -204,6 +219,23 @@ void RunAtStartup(LoadedComponent* head)
 void RunAtShutdown(LoadedComponent* head)
 {
     Request(head, kShutdown);
+}
+
+void RunAtSessionEnd(LoadedComponent* head)
+{
+    if (!g_runs.running) {
+        Request(head, kShutdown);
+        return;
+    }
+    // The process may be ended as soon as the message is answered: the run
+    // under way cannot be waited for, it is below on this thread's stack.
+    g_runs.shutdown = false;
+    Run(head, kShutdown);
+}
+
+bool RunUnderway()
+{
+    return g_runs.running;
 }
 
 void TickComponents(LoadedComponent* head)

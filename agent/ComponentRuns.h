@@ -31,6 +31,14 @@ void FreeComponents(LoadedComponent* head);
 // run first, then the minute's tick with its interval run, then "Compact Now".
 void RunAtStartup(LoadedComponent* head);
 void RunAtShutdown(LoadedComponent* head);
+// The session is ending (WM_ENDSESSION with wParam TRUE): the system may end
+// the process as soon as the message is answered, so the shutdown run is
+// done before this returns, inside a run under way if need be. The component
+// whose compaction that run is in is left out: its call has not returned.
+void RunAtSessionEnd(LoadedComponent* head);
+// Whether a run is under way (the Agent answers no message of its own until
+// it is over).
+bool RunUnderway();
 // One minute has passed: every component counts it.
 void TickComponents(LoadedComponent* head);
 // Compacts the components whose count has reached their interval.

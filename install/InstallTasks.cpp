@@ -80,8 +80,9 @@ bool BuildInfCommand(const char* rundll32, const char* directory, char* command)
     return true;
 }
 
-bool RunStartupInf()
+bool PrepareStartupInf(char* rundll32, char* command)
 {
+    ZeroMemory(command, kInfCommandSize);
     char directory[kCurrentDirectorySize];
     ZeroMemory(directory, sizeof(directory));
     // 0: failure; the size of the buffer or more: the name did not fit, and
@@ -89,12 +90,13 @@ bool RunStartupInf()
     DWORD length = GetCurrentDirectoryA(kCurrentDirectorySize, directory);
     if (length == 0 || length >= static_cast<DWORD>(kCurrentDirectorySize))
         return false;
-    char rundll32[kRundll32PathSize];
     if (!Rundll32Path(rundll32))
         return false;
-    char command[kInfCommandSize];
-    if (!BuildInfCommand(rundll32, directory, command))
-        return false;
+    return BuildInfCommand(rundll32, directory, command);
+}
+
+bool RunStartupInf(const char* rundll32, char* command)
+{
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
@@ -125,8 +127,11 @@ int RunInstallTasks(const char* arguments)
 {
     if (!HasSwitch(arguments, INSTALL_STARTUP_SWITCH))
         return 1;
-    if (Ask(INSTALL_STARTUP_QUESTION, INSTALL_STARTUP_CAPTION))
-        RunStartupInf();
+    // The question only where its Yes can be carried out.
+    char rundll32[kRundll32PathSize];
+    char command[kInfCommandSize];
+    if (PrepareStartupInf(rundll32, command) && Ask(INSTALL_STARTUP_QUESTION, INSTALL_STARTUP_CAPTION))
+        RunStartupInf(rundll32, command);
     if (HasSwitch(arguments, INSTALL_NO_DCOM_SWITCH))
         return 1;
 

@@ -45,11 +45,17 @@ bool Rundll32Path(char* path);
 // an empty command, when a path is empty or does not fit its buffer.
 bool BuildInfCommand(const char* rundll32, const char* directory, char* command);
 
-// Runs the INF of the current directory through the system's rundll32.exe,
-// started by its full path (never one found beside this program or in the
-// current folder), and waits for it. False when a path does not fit its
-// buffer or the process could not start.
-bool RunStartupInf();
+// The command that runs the INF of the current directory through the
+// system's rundll32.exe (its full path into `rundll32`, kRundll32PathSize
+// bytes; the command into `command`, kInfCommandSize bytes). False when the
+// current directory or the system folder cannot be read or does not fit its
+// buffer: then the Startup question is not asked, as its Yes could do nothing.
+bool PrepareStartupInf(char* rundll32, char* command);
+
+// Runs the prepared command, started by the full path of rundll32.exe (never
+// one found beside this program or in the current folder), and waits for it.
+// False when the process could not start.
+bool RunStartupInf(const char* rundll32, char* command);
 
 // Whether ole32 exports CoInitializeEx, the sign that DCOM is installed.
 bool DcomPresent();

@@ -12,19 +12,24 @@
 ; Exit codes of the setup program (what /S callers see):
 ;   0 installed,
 ;   1 cancelled by the user, 2 aborted by NSIS itself,
-;   3 the folder cannot be used: it cannot be made, it holds another
-;     program's files, or the files could not be written into it (an earlier
-;     installation is then put back as it was),
+;   3 the folder cannot be used: /D= names no folder as given, it cannot
+;     be made, it holds another program's files, it belongs to an account
+;     that is not an administrator, or the files could not be written into
+;     it or protected (an earlier installation is then put back as it was),
 ;   4 the component server could not be registered (an earlier installation
 ;     is put back as it was; without one nothing is left),
 ;   5 a running Agent did not end (nothing was changed),
-;   6 Larkspire's files are in use: its settings or its wizard are open, or
-;     another program holds them (nothing was changed),
+;   6 Larkspire's files are in use: its settings or its wizard are open,
+;     another program holds them, or an earlier uninstall left files in the
+;     folder for the next restart (nothing was changed),
 ;   7 another Larkspire setup or uninstall is running (nothing was changed),
 ;   8 no administrator's rights (nothing was changed).
-; The uninstaller returns 0, 5 when a running Agent did not end (nothing was
-; removed), 6 when files in use are removed only at the next restart (the
-; rest is removed), 7 and 8 as the setup does.
+; The uninstaller returns 0 (also when no installation is registered in its
+; folder: then it removes nothing), 1 when the settings or the wizard stayed
+; open (nothing was removed), 3 when _?= names no folder as given (nothing
+; was removed), 5 when a running Agent did not end (nothing was removed), 6
+; when files in use are removed only at the next restart (the rest is
+; removed), 7 and 8 as the setup does.
 
 !ifndef ARCH
   !error "define ARCH: x86 or amd64"
@@ -56,14 +61,14 @@
 !define SOUND_LABEL_KEY "AppEvents\EventLabels\Clean Folder"
 !define GROUP "$SMPROGRAMS\Larkspire"
 !define APPLET_LINK "Larkspire Settings.lnk"
+!define AGENT_LINK "Larkspire Agent.lnk"
 !define UNINST_LINK "Uninstall Larkspire.lnk"
 !define UNINSTALLER "Uninstall.exe"
 ; One setup or uninstall at a time, in every session ("Global\") and, where
 ; the system knows no such prefix (Windows 95, 98, NT 4.0), in its one.
 !define MUTEX "Quenlow Larkspire Setup"
-; How long a running Agent gets to end after WM_CLOSE, in tenths of a second.
-!define AGENT_WAIT 50
 
+!define EXIT_CANCELLED 1
 !define EXIT_FOLDER 3
 !define EXIT_REGISTER 4
 !define EXIT_AGENT 5
@@ -85,6 +90,7 @@
 !define SECURITY_IMPERSONATION 2
 !define TOKEN_PRIMARY 1
 !define TOKEN_ELEVATION 20
+!define TOKEN_USER_CLASS 1
 !define CREATE_UNICODE_ENVIRONMENT 0x0400
 
 !if "${ARCH}" == "amd64"
@@ -127,7 +133,11 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
-Page directory "" "" DirectoryLeave
+; The folder page leaves the judgement of the folder to DirectoryLeave.
+PageEx directory
+  DirVerify leave
+  PageCallbacks "" "" DirectoryLeave
+PageExEnd
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
@@ -135,10 +145,18 @@ UninstPage instfiles
 ; The folder of the installation that the uninstall entry names, when it
 ; still holds Larkspire; "" when there is none.
 Var EarlierDir
+; The outermost folder that the earlier installation's setup made for it.
+Var EarlierCreated
 ; 1 when this setup ended a running Agent, which it then starts again.
 Var AgentEnded
-; 1 when this setup made the installation folder.
-Var MadeDir
+; The outermost folder of $INSTDIR that this setup made ("" when $INSTDIR
+; existed before it).
+Var CreatedFolder
+; 1 when the installation folder gets the setup's own permissions.
+Var Protect
+; The uninstaller: 1 when $INSTDIR is the installation that the uninstall
+; entry names (or, without an entry, the one the classes name).
+Var Registered
 ; How far the setup has gone: 0 nothing changed, 1 the files of $INSTDIR
 ; saved and being replaced, 2 the component server being registered.
 Var Step
@@ -165,44 +183,6 @@ Var Step
     StrCpy ${var} ""
   !endif
 !macroend
-
-; Ends a running Agent: its frame window gets WM_CLOSE, then the setup waits
-; until no frame window of the Agent's class is left. Leaves 1 on the stack
-; when none is left, 0 when one still runs after the wait (and the user chose
-; not to retry). Sets AgentEnded when it ended one.
-!macro CLOSE_AGENT un
-Function ${un}CloseAgent
-  Push $0
-  Push $1
-retry:
-  FindWindow $0 "${AGENT_CLASS}"
-  StrCmp $0 0 gone
-  DetailPrint "Ending the running Larkspire Agent..."
-  StrCpy $AgentEnded 1
-  ; WM_CLOSE
-  SendMessage $0 0x0010 0 0 /TIMEOUT=5000
-  StrCpy $1 0
-wait:
-  Sleep 100
-  FindWindow $0 "${AGENT_CLASS}"
-  StrCmp $0 0 gone
-  IntOp $1 $1 + 1
-  IntCmp $1 ${AGENT_WAIT} 0 wait 0
-  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-    "The Larkspire Agent is running and did not end.$\r$\n$\r$\nEnd it from its menu in the notification area (Exit), then choose Retry." \
-    /SD IDCANCEL IDRETRY retry
-  Pop $1
-  Pop $0
-  Push 0
-  Return
-gone:
-  Pop $1
-  Pop $0
-  Push 1
-FunctionEnd
-!macroend
-!insertmacro CLOSE_AGENT ""
-!insertmacro CLOSE_AGENT "un."
 
 ; Only one setup or uninstall runs at a time: the second one says so and
 ; ends before it changes anything. The mutex stays held until the process ends.
@@ -275,20 +255,15 @@ FunctionEnd
 !insertmacro NEED_RIGHTS ""
 !insertmacro NEED_RIGHTS "un."
 
-; EarlierDir: the folder that the uninstall entry names, when it still holds
-; Larkspire.
-!macro FIND_EARLIER un
-Function ${un}FindEarlier
-  ReadRegStr $EarlierDir HKLM "${UNINST_KEY}" "InstallLocation"
-  StrCmp $EarlierDir "" done
-  IfFileExists "$EarlierDir\LSCleaners.dll" done
-  IfFileExists "$EarlierDir\${UNINSTALLER}" done
-  StrCpy $EarlierDir ""
-done:
-FunctionEnd
-!macroend
-!insertmacro FIND_EARLIER ""
-!insertmacro FIND_EARLIER "un."
+!include "Folder.nsh"
+!include "Running.nsh"
+!include "Pending.nsh"
+!include "Protection.nsh"
+!include "StartAsUser.nsh"
+!include "LogOnEntries.nsh"
+!include "Registration.nsh"
+!include "Earlier.nsh"
+!include "InstallFolder.nsh"
 
 ; Per-machine: the Start-menu group goes to all users, the registry into the
 ; view of the programs installed.
@@ -299,445 +274,63 @@ FunctionEnd
   !endif
 !macroend
 
+
 Function .onInit
   !insertmacro VIEWS
   Call Alone
   Call NeedRights
-  Call FindEarlier
   StrCpy $AgentEnded 0
-  StrCpy $MadeDir 0
+  StrCpy $CreatedFolder ""
+  StrCpy $Protect 0
+  StrCpy $SavedSecurity 0
   StrCpy $Step 0
+  Call FindEarlier
+  Call ChooseFolder
 FunctionEnd
 
+; The uninstaller's folder, from _?=: used as given or refused (exit code 3,
+; nothing removed). Registered: whether it is the installation that the
+; uninstall entry names, or without an entry the one that the classes name.
 Function un.onInit
   !insertmacro VIEWS
   Call un.Alone
   Call un.NeedRights
-FunctionEnd
-
-; Leaves 1 on the stack when $INSTDIR may take the installation: a folder
-; that does not exist yet, an empty one, or the earlier installation's; 0
-; for one that holds anything else, whose files this setup must not replace
-; (nor its uninstaller remove later).
-Function FolderUsable
-  Push $0
-  Push $1
-  Push $2
-  StrCpy $2 1
-  StrCmp $EarlierDir "" +2
-  StrCmp $EarlierDir $INSTDIR done
-  ClearErrors
-  FindFirst $0 $1 "$INSTDIR\*.*"
-  IfErrors done
-next:
-  StrCmp $1 "" listed
-  StrCmp $1 "." +3
-  StrCmp $1 ".." +2
-  StrCpy $2 0
-  FindNext $0 $1
-  Goto next
-listed:
-  FindClose $0
-done:
-  StrCpy $0 $2
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-
-!define FOREIGN_FOLDER_TEXT \
-  "The folder $INSTDIR already holds files of another program.$\r$\n$\r$\nLarkspire is installed only into a new or empty folder, or over an earlier Larkspire installation, so that no other program's files are replaced or later removed. Choose another folder, for example $INSTDIR\Larkspire."
-
-Function DirectoryLeave
-  Push $0
-  Call FolderUsable
-  Pop $0
-  StrCmp $0 1 usable
-  Pop $0
-  MessageBox MB_OK|MB_ICONEXCLAMATION "${FOREIGN_FOLDER_TEXT}"
-  Abort
-usable:
-  Pop $0
-FunctionEnd
-
-; Waits until neither the settings applet nor the introduction wizard is
-; open: both hold the files that an upgrade replaces, and the applet may hold
-; changes that the user has not applied yet. Leaves 1 on the stack, or 0 when
-; one stays open and the user chose Cancel (a silent setup at once).
-Function SettingsClosed
-  Push $0
-retry:
-  FindWindow $0 "${CONTROLS_CLASS}"
-  StrCmp $0 0 0 open
-  FindWindow $0 "${WELCOME_CLASS}"
-  StrCmp $0 0 closed
-open:
-  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-    "The Larkspire settings or the Larkspire introduction wizard is open and uses files that this setup replaces.$\r$\n$\r$\nClose it, then choose Retry." \
-    /SD IDCANCEL IDRETRY retry
-  Pop $0
-  Push 0
-  Return
-closed:
-  Pop $0
-  Push 1
-FunctionEnd
-
-; 1 when the file on the stack exists and cannot be opened for writing (a
-; running program holds it), else 0.
-Function Held
-  Exch $0
-  Push $1
-  IfFileExists $0 0 free
-  System::Call 'kernel32::CreateFile(t r0, i ${GENERIC_WRITE}, i 0, p 0, i ${OPEN_EXISTING}, i 0, p 0) p .r1'
-  IntCmp $1 -1 held
-  System::Call 'kernel32::CloseHandle(p r1)'
-free:
-  StrCpy $0 0
-  Goto done
-held:
-  StrCpy $0 1
-done:
-  Pop $1
-  Exch $0
-FunctionEnd
-
-; $R1 becomes $R9\NAME when that file is held and $R1 is still empty.
-!macro FIND_HELD name
-  StrCmp $R1 "" 0 +6
-  Push "$R9\${name}"
-  Call Held
-  Pop $R0
-  StrCmp $R0 1 0 +2
-  StrCpy $R1 "$R9\${name}"
-!macroend
-
-; The first of the installation's files in $INSTDIR or in the earlier
-; installation's folder that a running program holds, left on the stack; ""
-; when none is.
-Function FindHeldFile
-  Push $R0
-  Push $R1
-  Push $R9
-  StrCpy $R1 ""
-  StrCpy $R9 $INSTDIR
-  !insertmacro FOR_EACH_PROGRAM_FILE FIND_HELD
-  !insertmacro FIND_HELD "${UNINSTALLER}"
-  StrCmp $EarlierDir "" done
-  StrCmp $EarlierDir $INSTDIR done
-  StrCpy $R9 $EarlierDir
-  !insertmacro FOR_EACH_PROGRAM_FILE FIND_HELD
-  !insertmacro FIND_HELD "${UNINSTALLER}"
-done:
-  StrCpy $R0 $R1
-  Pop $R9
-  Pop $R1
-  Exch $R0
-FunctionEnd
-
-; Asks until no file of the installation is held (1 on the stack), or the
-; user chooses Cancel (0; a silent setup at once).
-Function FilesFree
-  Push $0
-retry:
-  Call FindHeldFile
-  Pop $0
-  StrCmp $0 "" free
-  DetailPrint "$0 is in use."
-  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-    "$0 is in use by a running program.$\r$\n$\r$\nClose the programs that use Larkspire, then choose Retry." \
-    /SD IDCANCEL IDRETRY retry
-  Pop $0
-  Push 0
-  Return
-free:
-  Pop $0
-  Push 1
-FunctionEnd
-
-; A copy of each file of the earlier installation in $INSTDIR, kept until the
-; setup ends, so that a failed upgrade can put it back. $R7 becomes 0 when a
-; copy could not be made.
-Function SaveFile
-  Exch $0
-  Push $1
-  IfFileExists "$INSTDIR\$0" 0 done
-  System::Call 'kernel32::CopyFile(t "$INSTDIR\$0", t "$PLUGINSDIR\earlier\$0", i 0) i .r1'
-  IntCmp $1 0 0 done done
-  StrCpy $R7 0
-done:
-  Pop $1
-  Pop $0
-FunctionEnd
-
-!macro SAVE_FILE name
-  Push "${name}"
-  Call SaveFile
-!macroend
-
-; 1 on the stack when every file of the installation in $INSTDIR was saved.
-Function SaveEarlier
-  Push $R7
-  StrCpy $R7 1
-  InitPluginsDir
-  CreateDirectory "$PLUGINSDIR\earlier"
-  !insertmacro FOR_EACH_PROGRAM_FILE SAVE_FILE
-  Exch $R7
-FunctionEnd
-
-; Puts back the saved copy of a file, or removes the file when there was
-; none: then this setup made it (the folder held nothing else of the name).
-Function PutBackFile
-  Exch $0
-  Push $1
-  IfFileExists "$PLUGINSDIR\earlier\$0" 0 made
-  System::Call 'kernel32::CopyFile(t "$PLUGINSDIR\earlier\$0", t "$INSTDIR\$0", i 0) i .r1'
-  Goto done
-made:
-  Delete "$INSTDIR\$0"
-done:
-  Pop $1
-  Pop $0
-FunctionEnd
-
-!macro PUT_BACK_FILE name
-  Push "${name}"
-  Call PutBackFile
-!macroend
-
-; After a failed step: the files of $INSTDIR as they were before this setup
-; (once they were saved), the earlier installation's registration again (once
-; the new server was registered), and the folder removed when this setup made
-; it. Nothing of the earlier installation is lost.
-Function PutBackEarlier
-  IntCmp $Step 1 0 registration
-  !insertmacro FOR_EACH_PROGRAM_FILE PUT_BACK_FILE
-registration:
-  IntCmp $Step 2 0 folder
-  StrCmp $EarlierDir "" folder
-  RegDLL "$EarlierDir\LSCleaners.dll"
-folder:
-  StrCmp $MadeDir 1 0 done
-  ; A process cannot remove its own current folder.
-  SetOutPath "$TEMP"
-  RMDir "$INSTDIR"
-done:
-FunctionEnd
-
-; Whether this process has an administrator's elevated token (Windows Vista
-; and later), which programs that it starts would inherit: 1 or 0.
-Function Elevated
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  StrCpy $3 0
-  System::Call 'kernel32::GetCurrentProcess() p .r0'
-  System::Call 'advapi32::OpenProcessToken(p r0, i ${TOKEN_QUERY}, *p .r1) i .r2'
-  IntCmp $2 0 done
-  ; Not a token class before Windows Vista: the call fails there.
-  System::Call 'advapi32::GetTokenInformation(p r1, i ${TOKEN_ELEVATION}, *i .r0, i 4, *i .r2) i .r2'
-  System::Call 'kernel32::CloseHandle(p r1)'
-  IntCmp $2 0 done
-  IntCmp $0 0 done
-  StrCpy $3 1
-done:
-  StrCpy $0 $3
-  Pop $3
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-
-; Starts the command line $R0 in the folder $R1 as the logged-on user, with
-; the token of the shell's own process and the user's environment, and waits
-; for it to end when $R2 is 1. An administrator's elevated setup must not
-; start the user's programs: they would keep its rights, and write the
-; administrator's profile instead of the user's. Where there is no shell
-; window, or its token cannot be used, a setup that is not elevated (before
-; Windows Vista, or started with the user's own token) starts the program
-; itself. Leaves 1 on the stack when the program was started, 0 when it
-; cannot be started as the user.
-Function StartAsUser
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  Push $5
-  Push $6
-  Push $7
-  Push $8
-  StrCpy $0 0
-  StrCpy $5 0
-  StrCpy $6 0
-  StrCpy $7 0
-  StrCpy $8 0
-  ; "error" where user32 has no GetShellWindow (before Windows 2000).
-  System::Call 'user32::GetShellWindow() p .r1'
-  StrCmp $1 0 direct
-  StrCmp $1 "error" direct
-  System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r2) i'
-  System::Call 'kernel32::OpenProcess(i ${PROCESS_QUERY_INFORMATION}, i 0, i r2) p .r3'
-  StrCmp $3 0 direct
-  StrCmp $3 "error" direct
-  System::Call 'advapi32::OpenProcessToken(p r3, i ${TOKEN_DUPLICATE}|${TOKEN_QUERY}, *p .r4) i .r1'
-  System::Call 'kernel32::CloseHandle(p r3)'
-  IntCmp $1 0 direct
-  System::Call 'advapi32::DuplicateTokenEx(p r4, i ${MAXIMUM_ALLOWED}, p 0, i ${SECURITY_IMPERSONATION}, \
-    i ${TOKEN_PRIMARY}, *p .r5) i .r1'
-  System::Call 'kernel32::CloseHandle(p r4)'
-  IntCmp $1 0 0 duplicated duplicated
-  StrCpy $5 0
-  Goto direct
-duplicated:
-  ; The user's own environment: its TEMP is the folder the Agent cleans.
-  System::Call 'userenv::CreateEnvironmentBlock(*p .r6, p r5, i 0) i .r1'
-  IntCmp $1 0 0 environment environment
-  StrCpy $6 0
-environment:
-  System::Alloc ${STARTUPINFO_SIZE}
-  Pop $7
-  System::Call '*$7(i ${STARTUPINFO_SIZE})'
-  System::Alloc ${PROCESS_INFORMATION_SIZE}
-  Pop $8
-  ; A service's or SYSTEM's setup may assign the token itself; an
-  ; administrator may not (the call fails at once) and has the secondary
-  ; logon service start it. (Wine's CreateProcessWithTokenW ignores the token.)
-  !insertmacro SEAM $1 LARKSPIRE_TEST_ROUTE
-  StrCmp $1 "token" with_token
-  System::Call 'advapi32::CreateProcessAsUser(p r5, p 0, t R0, p 0, p 0, i 0, \
-    i ${CREATE_UNICODE_ENVIRONMENT}, p r6, t R1, p r7, p r8) i .r1'
-  IntCmp $1 0 0 started started
-with_token:
-  System::Call 'advapi32::CreateProcessWithTokenW(p r5, i 0, p 0, w R0, \
-    i ${CREATE_UNICODE_ENVIRONMENT}, p r6, w R1, p r7, p r8) i .r1'
-  IntCmp $1 0 direct
-started:
-  System::Call '*$8(p .r1, p .r2)'
-  StrCmp $R2 1 0 waited
-  System::Call 'kernel32::WaitForSingleObject(p r1, i -1) i'
-waited:
-  System::Call 'kernel32::CloseHandle(p r1)'
-  System::Call 'kernel32::CloseHandle(p r2)'
-  StrCpy $0 1
-  Goto done
-direct:
-  Call Elevated
-  Pop $1
-  StrCmp $1 1 done
-  SetOutPath $R1
-  StrCmp $R2 1 0 +3
-  ExecWait $R0
-  Goto +2
-  Exec $R0
-  StrCpy $0 1
-done:
-  StrCmp $6 0 no_environment
-  System::Call 'userenv::DestroyEnvironmentBlock(p r6)'
-no_environment:
-  StrCmp $5 0 no_token
-  System::Call 'kernel32::CloseHandle(p r5)'
-no_token:
-  StrCmp $7 0 no_startup
-  System::Free $7
-no_startup:
-  StrCmp $8 0 no_process
-  System::Free $8
-no_process:
-  Pop $8
-  Pop $7
-  Pop $6
-  Pop $5
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-
-; The Agent of the folder on the stack started again as the user, when this
-; setup ended one. Leaves 1 on the stack when it runs again or needs not, 0
-; when it could not be started as the user.
-Function StartAgentAgain
-  Exch $0
+  StrCpy $AgentEnded 0
   Push $R0
   Push $R1
   Push $R2
-  StrCpy $R1 $0
-  StrCpy $0 1
-  StrCmp $AgentEnded 1 0 done
-  IfFileExists "$R1\Agent.exe" 0 done
-  DetailPrint "Starting the Larkspire Agent again..."
-  StrCpy $R0 '"$R1\Agent.exe"'
-  StrCpy $R2 0
-  Call StartAsUser
-  Pop $0
+  Call un.CommandLineFolder
+  StrCpy $R2 $R0
+  Call un.CheckFolder
+  Pop $R1
+  StrCmp $R1 "" 0 unusable
+  StrCpy $INSTDIR $R0
+  StrCpy $Registered 0
+  ReadRegStr $R0 HKLM "${UNINST_KEY}" "InstallLocation"
+  ReadRegStr $EarlierCreated HKLM "${UNINST_KEY}" "${CREATED_VALUE}"
+  StrCmp $R0 "" by_classes
+  Push $R0
+  Push $INSTDIR
+  Call un.SamePath
+  Pop $Registered
+  StrCmp $EarlierCreated "" done
+  StrCpy $R0 $EarlierCreated
+  Call un.LongForm
+  StrCpy $EarlierCreated $R0
+  Goto done
+by_classes:
+  StrCpy $EarlierCreated ""
+  Call un.ClassesNameFolder
+  Pop $Registered
 done:
   Pop $R2
   Pop $R1
   Pop $R0
-  Exch $0
-FunctionEnd
-
-; A failed setup with the exit code on the stack: the earlier installation
-; as it was, its Agent running again when this setup had ended it.
-Function RestoreAndStop
-  Exch $0
-  SetErrorLevel $0
-  Call PutBackEarlier
-  Push $EarlierDir
-  Call StartAgentAgain
-  Pop $0
-  Pop $0
-FunctionEnd
-
-!macro REMOVE_EARLIER_FILE name
-  Delete /REBOOTOK "$EarlierDir\${name}"
-!macroend
-
-; An upgrade into another folder: the earlier copy goes (its files and
-; folder), and the user's log-on entry follows the Agent to its new folder.
-; Its classes are already the new installation's.
-Function RemoveEarlierCopy
-  Push $0
-  StrCmp $EarlierDir "" done
-  StrCmp $EarlierDir $INSTDIR done
-  DetailPrint "Removing the earlier installation in $EarlierDir..."
-  !insertmacro FOR_EACH_PROGRAM_FILE REMOVE_EARLIER_FILE
-  !insertmacro REMOVE_EARLIER_FILE "${UNINSTALLER}"
-  IfRebootFlag 0 +3
-  RMDir /REBOOTOK "$EarlierDir"
-  Goto +2
-  RMDir "$EarlierDir"
-  ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-  StrCmp $0 '"$EarlierDir\Agent.exe"' 0 done
-  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\Agent.exe"'
-done:
-  Pop $0
-FunctionEnd
-
-; The class of each component names the installed server, and the
-; catalogue lists it: 1 on the stack, else 0.
-!macro REGISTERED clsid name
-  ReadRegStr $0 HKCR "CLSID\${clsid}\InprocServer32" ""
-  StrCmp $0 "$INSTDIR\LSCleaners.dll" 0 missing
-  ReadRegStr $0 HKLM "${CATALOGUE_KEY}\${name}" "CLSID"
-  StrCmp $0 "${clsid}" 0 missing
-!macroend
-
-Function Registered
-  Push $0
-  !insertmacro REGISTERED "{EEFDDFC3-E68F-11D1-B5FF-0080C866E8E5}" "Windows Temporary Files"
-  !insertmacro REGISTERED "{DEA42F23-E78A-11D1-B601-0080C866E8E5}" "Other Folders"
-  !insertmacro REGISTERED "{7AC4C283-E7A4-11D1-B601-0080C866E8E5}" "Netscape Browser"
-  !insertmacro REGISTERED "{8A3403B3-E7AD-11D1-B601-0080C866E8E5}" "Internet Explorer Browser"
-  StrCpy $0 1
-  Goto done
-missing:
-  StrCpy $0 0
-done:
-  Exch $0
+  Return
+unusable:
+  MessageBox MB_OK|MB_ICONSTOP "The folder $R2 cannot be used: $R1.$\r$\n$\r$\nNothing was removed." /SD IDOK
+  SetErrorLevel ${EXIT_FOLDER}
+  Quit
 FunctionEnd
 
 !macro EXTRACT name
@@ -749,15 +342,25 @@ FunctionEnd
 Section "Larkspire"
   SectionIn RO
 
-  ; Before anything changes: a folder of the setup's own, no program
-  ; holding the files, no running Agent.
-  Call FolderUsable
+  ; Before anything changes: no removal waiting for the restart, a folder of
+  ; the setup's own, no program holding the files, no running Agent.
+  Call PendingInFolder
   Pop $0
-  StrCmp $0 1 +5
-    MessageBox MB_OK|MB_ICONSTOP "${FOREIGN_FOLDER_TEXT}" /SD IDOK
-    DetailPrint "$INSTDIR holds files of another program; nothing was changed."
+  StrCmp $0 1 0 no_pending
+    MessageBox MB_OK|MB_ICONSTOP "${PENDING_TEXT}" /SD IDOK
+    DetailPrint "Files in $INSTDIR wait for the restart to be removed; nothing was changed."
+    SetErrorLevel ${EXIT_IN_USE}
+    Abort
+no_pending:
+
+  Call FolderRefusal
+  Pop $0
+  StrCmp $0 "" usable
+    MessageBox MB_OK|MB_ICONSTOP "$0" /SD IDOK
+    DetailPrint "$INSTDIR cannot be used; nothing was changed."
     SetErrorLevel ${EXIT_FOLDER}
     Abort
+usable:
 
   !insertmacro SEAM $0 LARKSPIRE_TEST_HELD
   StrCmp $0 "ignored" no_settings_check
@@ -788,8 +391,7 @@ no_settings_check:
     Abort
 no_files_check:
 
-  IfFileExists "$INSTDIR\*.*" +2
-  StrCpy $MadeDir 1
+  Call FindFolderToMake
   ClearErrors
   CreateDirectory "$INSTDIR"
   IfFileExists "$INSTDIR\*.*" +6
@@ -798,6 +400,21 @@ no_files_check:
     Push ${EXIT_FOLDER}
     Call RestoreAndStop
     Abort
+
+  ; Outside Program Files the folder gets permissions of its own before any
+  ; file is written into it.
+  StrCmp $Protect 1 0 protected
+  StrCmp $CreatedFolder "" 0 +2
+  Call SaveFolderSecurity
+  Call ProtectFolders
+  Pop $0
+  StrCmp $0 1 protected
+    DetailPrint "The permissions of $INSTDIR could not be set."
+    Push ${EXIT_FOLDER}
+    Call RestoreAndStop
+    MessageBox MB_OK|MB_ICONSTOP "The permissions of the folder $INSTDIR could not be set, so Larkspire was not installed.$\r$\n$\r$\nWhat was there before is as it was." /SD IDOK
+    Abort
+protected:
 
   ; An upgrade keeps a copy of what it replaces until it has succeeded.
   Call SaveEarlier
@@ -814,7 +431,13 @@ no_files_check:
   ; A file that cannot be replaced fails the step, without a question.
   SetOverwrite try
   !insertmacro FOR_EACH_PROGRAM_FILE EXTRACT
-  Goto written
+  ; Files written over keep their permissions: they get the folder's before
+  ; the server is loaded from there.
+  StrCmp $Protect 1 0 written
+  StrCpy $R2 0
+  Call ProtectFiles
+  Pop $0
+  StrCmp $0 1 written
 write_failed:
     DetailPrint "The files could not be written into $INSTDIR."
     Push ${EXIT_FOLDER}
@@ -841,11 +464,25 @@ register_failed:
     Abort
 registered:
 
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  StrCmp $Protect 1 0 uninstaller_written
+  StrCpy $R2 1
+  Call ProtectFiles
+  Pop $0
+  StrCmp $0 1 uninstaller_written
+    UnRegDLL "$INSTDIR\LSCleaners.dll"
+    DetailPrint "The permissions of $INSTDIR\${UNINSTALLER} could not be set."
+    Push ${EXIT_FOLDER}
+    Call RestoreAndStop
+    Delete "$INSTDIR\${UNINSTALLER}"
+    MessageBox MB_OK|MB_ICONSTOP "The permissions of the files in $INSTDIR could not be set, so Larkspire was not installed.$\r$\n$\r$\nWhat was there before is as it was." /SD IDOK
+    Abort
+uninstaller_written:
+
   ; The Agent starts the settings applet by this name; the applet renews the
   ; entry at every start.
   WriteRegStr HKLM "${APPPATH_KEY}" "" "$INSTDIR\LS5Panel.exe"
 
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT} ${VERSION}"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
@@ -855,6 +492,17 @@ registered:
   WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+  ; The folders that the uninstaller may remove: those that a setup made,
+  ; this one or, over the earlier installation, that one's.
+  StrCpy $0 $CreatedFolder
+  StrCmp $0 "" 0 record
+  StrCmp $EarlierDir $INSTDIR 0 record
+  StrCpy $0 $EarlierCreated
+record:
+  StrCmp $0 "" 0 +3
+  DeleteRegValue HKLM "${UNINST_KEY}" "${CREATED_VALUE}"
+  Goto +2
+  WriteRegStr HKLM "${UNINST_KEY}" "${CREATED_VALUE}" "$0"
   ; In kilobytes, as Add/Remove Programs shows it.
   StrCpy $1 0
   FindFirst $2 $3 "$INSTDIR\*.*"
@@ -874,8 +522,10 @@ sized:
   FindClose $2
   WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $1
 
+  ; The settings, the Agent (to start it again after Exit) and the uninstall.
   CreateDirectory "${GROUP}"
   CreateShortCut "${GROUP}\${APPLET_LINK}" "$INSTDIR\LS5Panel.exe" "" "$INSTDIR\LS5Panel.exe" 0
+  CreateShortCut "${GROUP}\${AGENT_LINK}" "$INSTDIR\Agent.exe" "" "$INSTDIR\Agent.exe" 0
   CreateShortCut "${GROUP}\${UNINST_LINK}" "$INSTDIR\${UNINSTALLER}" "" "$INSTDIR\${UNINSTALLER}" 0
 
   ; The Agent's sound event in the Sounds control panel: the application's
@@ -934,51 +584,56 @@ SectionEnd
 
 Section "Uninstall"
   SetAutoClose true
-  ; A copy left in another folder than the installation that the uninstall
-  ; entry names removes only its own files: the classes, the catalogue, the
-  ; shortcuts, the entries and the running Agent are that installation's.
-  Call un.FindEarlier
-  StrCpy $R9 1
-  StrCmp $EarlierDir "" +3
-  StrCmp $EarlierDir $INSTDIR +2
-  StrCpy $R9 0
+  ; An uninstaller in another folder than the installation (a copy left
+  ; after an upgrade into another folder, or one copied elsewhere) removes
+  ; nothing: the files there, the classes, the shortcuts, the entries and
+  ; the running Agent are not its own to remove.
+  StrCmp $Registered 1 registered
+    DetailPrint "No Larkspire installation is registered in $INSTDIR; nothing was removed."
+    MessageBox MB_OK|MB_ICONINFORMATION "No Larkspire installation is registered in $INSTDIR, so nothing was removed." /SD IDOK
+    Goto done
+registered:
 
-  StrCmp $R9 1 0 agent_left
+  ; The settings applet would write back settings that the uninstall
+  ; removes; the wizard would write them too.
+  Call un.SettingsClosed
+  Pop $0
+  StrCmp $0 1 +4
+    DetailPrint "The Larkspire settings or wizard is open; nothing was removed."
+    SetErrorLevel ${EXIT_CANCELLED}
+    Abort
+
   Call un.CloseAgent
   Pop $0
   StrCmp $0 1 +4
     DetailPrint "The running Larkspire Agent did not end; nothing was removed."
     SetErrorLevel ${EXIT_AGENT}
     Abort
-agent_left:
 
-  StrCmp $R9 1 0 unregistered
-  IfFileExists "$INSTDIR\LSCleaners.dll" 0 unregistered
+  ; Every user's log-on entry that names this Agent, while it is there to be
+  ; recognised by any spelling.
+  StrCpy $R0 $INSTDIR
+  StrCpy $R1 ""
+  Call un.FollowLogOnEntries
+
+  IfFileExists "$INSTDIR\LSCleaners.dll" 0 +2
   UnRegDLL "$INSTDIR\LSCleaners.dll"
-unregistered:
+  Call un.ForgetClasses
+
   ; Only what the setup installed; a file still in use goes at the next
   ; restart.
   !insertmacro FOR_EACH_PROGRAM_FILE REMOVE_FILE
   !insertmacro REMOVE_FILE "${UNINSTALLER}"
-  IfRebootFlag 0 +3
-  RMDir /REBOOTOK "$INSTDIR"
-  Goto +2
-  RMDir "$INSTDIR"
+  StrCpy $R0 $INSTDIR
+  StrCpy $R1 $EarlierCreated
+  Call un.RemoveMadeFolders
 
-  ; The log-on entry that LSAutorun.inf adds for the user who uninstalls,
-  ; when it names this copy's Agent.
-  ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-  StrCmp $0 '"$INSTDIR\Agent.exe"' 0 +2
-  DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
-
-  StrCmp $R9 1 0 removed
   Delete "${GROUP}\${APPLET_LINK}"
+  Delete "${GROUP}\${AGENT_LINK}"
   Delete "${GROUP}\${UNINST_LINK}"
   RMDir "${GROUP}"
   DeleteRegKey HKLM "${APPPATH_KEY}"
-  DeleteRegKey HKLM "${UNINST_KEY}"
-  ; The component server removes its own catalogue entries; the keys above
-  ; them go when nothing else is left in them.
+  ; The keys above the catalogue go when nothing else is left in them.
   DeleteRegKey /ifempty HKLM "${CATALOGUE_KEY}"
   DeleteRegKey /ifempty HKLM "SOFTWARE\Quenlow\Larkspire"
   DeleteRegKey /ifempty HKLM "SOFTWARE\Quenlow"
@@ -986,13 +641,15 @@ unregistered:
   ; The user's own settings, the Agent's sound event with them, stay unless
   ; the user asks for them to go.
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "Do you also want to remove your Larkspire settings?" /SD IDNO IDNO removed
+    "Do you also want to remove your Larkspire settings?" /SD IDNO IDNO kept
   DeleteRegKey HKCU "${USER_KEY}"
   DeleteRegKey /ifempty HKCU "Software\Quenlow"
   DeleteRegKey HKCU "${SOUND_APP_KEY}"
   DeleteRegKey HKCU "${SOUND_LABEL_KEY}"
   DeleteRegKey /ifempty HKCU "AppEvents\EventLabels"
-removed:
+kept:
+  ; Last: an uninstall that stops before here can be run again.
+  DeleteRegKey HKLM "${UNINST_KEY}"
   IfRebootFlag 0 done
     DetailPrint "Files in use are removed when Windows restarts."
     MessageBox MB_OK|MB_ICONINFORMATION \

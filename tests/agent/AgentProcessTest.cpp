@@ -185,6 +185,41 @@ TEST_F(AgentProcess, ExitAndCloseEndTheAgentWithCodeZero)
     EXPECT_EQ(0, FindTop(kFrameClass, NULL, 0).count);
 }
 
+TEST_F(AgentProcess, ClosingTheFrameEndsTheProcessWithTheTrayMenuOrTheAboutBoxOpen)
+{
+    WriteDword(HKEY_CURRENT_USER, kTempUser, "Startup", 0);
+    for (const char* open : {"menu", "about"}) {
+        ASSERT_TRUE(Start()) << open;
+        HWND frame = Frame();
+        if (open[0] == 'm')
+            PostMessageA(frame, WM_APP + 2, 1, WM_RBUTTONUP);
+        else
+            PostMessageA(frame, WM_COMMAND, 40005, 0);
+        const char* shownClass = open[0] == 'm' ? "#32768" : "#32770";
+        ASSERT_TRUE(WaitFor([&] {
+            HWND shown = FindTop(shownClass, NULL, process_.dwProcessId).found;
+            return shown != NULL && IsWindowVisible(shown);
+        }, 10000)) << open;
+        // As a setup does: the close is sent, and waited for.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(frame, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+        EXPECT_EQ(0u, ExitCode(15000)) << open;
+        EXPECT_FALSE(Running()) << open;
+        if (Running())
+            TerminateProcess(process_.hProcess, 1);
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+        process_ = PROCESS_INFORMATION();
+        // The single-instance hold went with it: a new start is the Agent.
+        ASSERT_TRUE(Start()) << open;
+        PostMessageA(Frame(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, ExitCode(15000)) << open;
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+        process_ = PROCESS_INFORMATION();
+    }
+}
+
 TEST_F(AgentProcess, AboutBoxAndTrayMenuOpenAndClose)
 {
     WriteDword(HKEY_CURRENT_USER, kTempUser, "Startup", 0);

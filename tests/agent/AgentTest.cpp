@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AgentFrame.h"
@@ -463,8 +464,8 @@ TEST_F(AgentFrameTest, WhatArrivesDuringARunIsCarriedOutAfterItTheSessionEndFirs
     HWND frame = CreateFrame();
     int depth = 0, deepest = 0, nestedSends = 0;
     // B is compacted first. Its first compaction pumps messages, as COM does
-    // for a component served out of process: a tick, "Compact Now" and the
-    // end of the session reach the frame in the middle of the run.
+    // for a component served out of process: a tick, "Compact Now" and a
+    // session end that was cancelled reach the frame in the middle of the run.
     fakes_[1]->onCompact = [&](BOOL, BOOL) {
         ++depth;
         deepest = std::max(deepest, depth);
@@ -472,7 +473,7 @@ TEST_F(AgentFrameTest, WhatArrivesDuringARunIsCarriedOutAfterItTheSessionEndFirs
         if (nestedSends++ == 0) {
             SendMessageA(frame, WM_TIMER, kTickTimer, 0);
             SendMessageA(frame, WM_COMMAND, IDM_COMPACT_NOW, 0);
-            SendMessageA(frame, WM_ENDSESSION, TRUE, 0);
+            SendMessageA(frame, WM_ENDSESSION, FALSE, 0);
             SendMessageA(frame, WM_TIMER, kTickTimer, 0);
         }
         --depth;
@@ -502,6 +503,71 @@ TEST_F(AgentFrameTest, WhatArrivesDuringARunIsCarriedOutAfterItTheSessionEndFirs
     g_events.clear();
     Tick(frame, 1);
     EXPECT_EQ((std::vector<int>{1}), Compacted());
+}
+
+TEST_F(AgentFrameTest, ASessionEndDuringARunIsCompactedBeforeTheMessageIsAnswered)
+{
+    Catalogue("A", 1, 1, 0, 1);
+    Catalogue("B", 2, 1, 0, 1);
+    Catalogue("C", 3, 1, 0, 0);
+    LoadComponents(&g_components);
+    HWND frame = CreateFrame();
+    std::vector<int> answered; // what was compacted when WM_ENDSESSION returned
+    int calls = 0;
+    // B, compacted second after C, pumps messages: the session ends in the
+    // middle of its compaction.
+    fakes_[1]->onCompact = [&](BOOL, BOOL) {
+        g_events.push_back({"compact", 2, 0, 0, "", FindThreadWindow("Compacting...")});
+        if (calls++ == 0) {
+            SendMessageA(frame, WM_ENDSESSION, TRUE, 0);
+            answered = Compacted();
+        }
+    };
+    CompactingWindowCounter windows;
+    SendMessageA(frame, WM_COMMAND, IDM_COMPACT_NOW, 0);
+    // The shutdown run (A; B's own call is still under way) was done before
+    // the message returned, in the window of the run it interrupted, with
+    // its own sound; the interrupted run then went on, and nothing followed.
+    EXPECT_EQ((std::vector<int>{3, 2, 1}), answered);
+    EXPECT_EQ((std::vector<int>{3, 2, 1, 1}), Compacted());
+    EXPECT_EQ(1, calls);
+    EXPECT_EQ(1, CompactingWindowCounter::Count());
+    EXPECT_EQ(2u, EventsOf("sound").size());
+    std::vector<Event> compacts = EventsOf("compact");
+    ASSERT_EQ(4u, compacts.size());
+    EXPECT_EQ(compacts[0].window, compacts[2].window);
+    EXPECT_EQ(compacts[0].window, compacts[3].window);
+
+    // Outside a run the shutdown run is done before the message returns too.
+    g_events.clear();
+    SendMessageA(frame, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ((std::vector<int>{2, 1}), Compacted());
+}
+
+TEST_F(AgentFrameTest, TheFrameIsMarkedBusyWhileARunLasts)
+{
+    Catalogue("A", 1, 1, 1, 1, 1);
+    LoadComponents(&g_components);
+    std::vector<bool> marked;
+    HWND frame = NULL;
+    fakes_[0]->onCompact = [&](BOOL, BOOL) {
+        // The frame is known once its creation returns; during the start-up
+        // run the window of the class is the one being made.
+        HWND window = frame != NULL ? frame : FindWindowA(AGENT_FRAME_CLASS, NULL);
+        marked.push_back(GetPropA(window, AGENT_BUSY_PROPERTY) != NULL);
+        if (marked.size() == 2)
+            SendMessageA(window, WM_COMMAND, IDM_COMPACT_NOW, 0); // remembered, run afterwards
+    };
+    frame = CreateFrame();
+    ASSERT_NE(static_cast<HWND>(NULL), frame);
+    EXPECT_EQ(static_cast<HANDLE>(NULL), GetPropA(frame, AGENT_BUSY_PROPERTY));
+    SendMessageA(frame, WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(static_cast<HANDLE>(NULL), GetPropA(frame, AGENT_BUSY_PROPERTY));
+    Tick(frame, 1);
+    SendMessageA(frame, WM_COMMAND, IDM_COMPACT_NOW, 0);
+    // Start-up, shutdown (with "Compact Now" after it), interval, on demand.
+    EXPECT_EQ((std::vector<bool>{true, true, true, true, true}), marked);
+    EXPECT_EQ(static_cast<HANDLE>(NULL), GetPropA(frame, AGENT_BUSY_PROPERTY));
 }
 
 TEST_F(AgentFrameTest, SessionEndRunsTheShutdownRunAndTheAgentLivesOn)
@@ -551,6 +617,41 @@ TEST_F(AgentFrameTest, CloseAndExitRemoveTheIconOnceAndQuitOnce)
         EXPECT_FALSE(KillTimer(frame, kTickTimer));
         UnregisterClassA(AGENT_FRAME_CLASS, g_agentInstance);
     }
+}
+
+// Ends a loop that did not end with its frame, with a code of its own.
+void CALLBACK GiveUpLoop(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer);
+    PostQuitMessage(7);
+}
+
+TEST_F(AgentFrameTest, TheMessageLoopEndsWithTheFrameWhateverLoopDestroysIt)
+{
+    // WM_CLOSE sent from another thread, as a setup sends it, while the tray
+    // menu's own loop runs: the Agent's loop ends all the same.
+    HWND frame = CreateFrame();
+    std::thread closer([frame] {
+        WaitFor([] {
+            HWND menu = FindWindowA("#32768", NULL);
+            return menu != NULL && IsWindowVisible(menu);
+        }, 10000);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(frame, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
+    });
+    PostMessageA(frame, WM_AGENT_TRAY, 1, WM_RBUTTONUP);
+    UINT_PTR bound = SetTimer(NULL, 0, 15000, GiveUpLoop);
+    int code = RunFrameLoop(frame);
+    KillTimer(NULL, bound);
+    closer.join();
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(0, code); // not 7: the loop ended with the frame
+
+    // The usual way: WM_QUIT's code.
+    frame = CreateFrame();
+    PostMessageA(frame, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0, RunFrameLoop(frame));
+    EXPECT_FALSE(IsWindow(frame));
 }
 
 // Finds the tray menu while it is shown, reads its items and closes it.

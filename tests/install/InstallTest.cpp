@@ -134,7 +134,7 @@ TEST_F(InstallTasks, YesRunsTheInfOfTheCurrentFolderThroughTheSystemsRundll32)
     EXPECT_EQ(1u, world_.boxes.size());
 }
 
-TEST_F(InstallTasks, ACurrentFolderLongerThanItsBufferSkipsTheInf)
+TEST_F(InstallTasks, ACurrentFolderLongerThanItsBufferIsNotAskedAbout)
 {
     world_.answer = Yes;
     world_.platform = VER_PLATFORM_WIN32_WINDOWS;
@@ -144,12 +144,24 @@ TEST_F(InstallTasks, ACurrentFolderLongerThanItsBufferSkipsTheInf)
         world_.boxes.clear();
         EXPECT_EQ(1, Run(" /startmeup"));
         EXPECT_TRUE(world_.processes.empty()) << length;
-        // The program goes on: the DCOM check follows.
-        EXPECT_EQ(2u, world_.boxes.size()) << length;
+        // No question that its Yes could not carry out; the DCOM check follows.
+        ASSERT_EQ(1u, world_.boxes.size()) << length;
+        EXPECT_EQ(INSTALL_DCOM_CAPTION, world_.boxes[0].caption) << length;
     }
+    // A current folder whose length the call reports beyond any buffer: the same.
+    world_.currentDirectory = "C:\\x";
+    world_.currentDirectoryLength = static_cast<DWORD>(-1);
+    world_.boxes.clear();
+    Run(" /startmeup /dcomdetect");
+    EXPECT_TRUE(world_.boxes.empty());
+    EXPECT_TRUE(world_.processes.empty());
+
+    world_.currentDirectoryLength = 0;
     world_.currentDirectory = "C:\\" + std::string(kCurrentDirectorySize - 4, 'f');
+    world_.boxes.clear();
     Run(" /startmeup");
     ASSERT_EQ(1u, world_.processes.size());
+    EXPECT_EQ(INSTALL_STARTUP_CAPTION, world_.boxes[0].caption);
     EXPECT_EQ("\"C:\\WINDOWS\\rundll32.exe\" advpack.dll,LaunchINFSection \"" + world_.currentDirectory +
                   "\\LSAutorun.inf\"",
               world_.processes[0].commandLine);
@@ -189,7 +201,8 @@ TEST_F(InstallTasks, ASystemFolderThatCannotBeReadStartsNoRundll32)
             world_.boxes.clear();
             EXPECT_EQ(1, Run(" /startmeup /dcomdetect")) << platform << " " << length;
             EXPECT_TRUE(world_.processes.empty()) << platform << " " << length;
-            EXPECT_EQ(1u, world_.boxes.size()) << platform << " " << length;
+            // Nor is the question asked.
+            EXPECT_TRUE(world_.boxes.empty()) << platform << " " << length;
         }
     }
     // The longest folder that leaves room for the name.

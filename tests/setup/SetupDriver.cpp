@@ -14,6 +14,10 @@
 //                                    WM_CLOSE, for at most SECONDS; ends at once when
 //                                    it receives kStubbornQuit ("stubborn-end" sends it)
 //   stubborn-end                     ends a stubborn window
+//   hung SECONDS                     shows a window of the Agent's class that
+//                                    answers no message for SECONDS, then takes
+//                                    what was sent meanwhile and ends: 0 when no
+//                                    WM_CLOSE came, 1 when one did
 //   exec COMMANDLINE                 starts COMMANDLINE exactly as given (an
 //                                    uninstaller's "_?=" must reach it unquoted),
 //                                    waits and returns its exit code
@@ -31,10 +35,28 @@
 //                                    class is NAME, or whose caption begins with
 //                                    it, runs with a limited token (0), with
 //                                    another (1); none came (2)
+//   short PATH                       prints the short form of PATH (0), or
+//                                    fails (1)
+//   acl PATH                         prints the owner, the control flags and the
+//                                    DACL of PATH as GetNamedSecurityInfo reads
+//                                    them, in SDDL (0), or fails (1)
+//   hold SECONDS FILE...             holds the files open without delete
+//                                    sharing, as another program may, until
+//                                    "hold-end" or SECONDS; a window of class
+//                                    setup_driver_hold shows that it holds them
+//   hold-end                         lets the files go
+//   gate NAME SECONDS                a manual-reset event NAME, closed until
+//                                    "gate-open" or SECONDS, then opened
+//                                    (stuck_component.dll waits at it); a window
+//                                    of class setup_driver_gate shows that it is
+//                                    closed
+//   gate-open                        opens the gate
 // Exit code 2 on bad use.
 #include <windows.h>
+#include <aclapi.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <sddl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -44,6 +66,8 @@ namespace {
 
 const char kAgentClass[] = "quenlow_ls5AgentFrame";
 const char kShellClass[] = "setup_driver_shell";
+const char kHoldClass[] = "setup_driver_hold";
+const char kGateClass[] = "setup_driver_gate";
 const UINT kStubbornQuit = WM_APP + 0x77;
 
 DWORD Milliseconds(const char* seconds)
@@ -183,6 +207,34 @@ int Wizard(const char* caption, DWORD timeout)
     return IsWindow(sheet) ? 1 : 0;
 }
 
+// A hidden top-level window of a class of its own, made with `procedure`;
+// NULL when it cannot be made.
+HWND MakeWindow(const char* className, const char* title, WNDPROC procedure, DWORD style)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = className;
+    if (!RegisterClassA(&windowClass))
+        return NULL;
+    return CreateWindowA(className, title, style, 0, 0, 0, 0, NULL, NULL, windowClass.hInstance, NULL);
+}
+
+// Ends at WM_CLOSE or at its timer, and ends its thread's loop.
+LRESULT CALLBACK ClosedByMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE || message == WM_TIMER) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK StubbornProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE)
@@ -200,15 +252,7 @@ LRESULT CALLBACK StubbornProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 int Stubborn(DWORD timeout)
 {
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.lpfnWndProc = StubbornProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = kAgentClass;
-    if (!RegisterClassA(&windowClass))
-        return 1;
-    HWND window = CreateWindowA(kAgentClass, "Quenlow Larkspire Agent", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
-                                NULL, NULL, windowClass.hInstance, NULL);
+    HWND window = MakeWindow(kAgentClass, "Quenlow Larkspire Agent", StubbornProc, WS_OVERLAPPEDWINDOW);
     if (window == NULL)
         return 1;
     SetTimer(window, 1, timeout, NULL);
@@ -216,6 +260,35 @@ int Stubborn(DWORD timeout)
     while (GetMessageA(&message, NULL, 0, 0) > 0)
         DispatchMessageA(&message);
     return 0;
+}
+
+bool g_closeCame = false;
+
+LRESULT CALLBACK HungProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE) {
+        g_closeCame = true;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Hung(DWORD hang)
+{
+    HWND window = MakeWindow(kAgentClass, "Quenlow Larkspire Agent", HungProc, WS_OVERLAPPEDWINDOW);
+    if (window == NULL)
+        return 2;
+    Sleep(hang);
+    // What was sent while it hung is delivered now.
+    DWORD until = GetTickCount() + 1000;
+    MSG message;
+    while (GetTickCount() < until) {
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(20);
+    }
+    DestroyWindow(window);
+    return g_closeCame ? 1 : 0;
 }
 
 // A primary token of the user's limited rights: the linked token of this
@@ -322,34 +395,15 @@ int Type(const char* caption, int id, const char* text, DWORD timeout)
     return 0;
 }
 
-LRESULT CALLBACK ShellProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_CLOSE || message == WM_TIMER) {
-        DestroyWindow(window);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // The shell's own part, in the process with the limited token.
 int ServeShell(DWORD timeout)
 {
     typedef BOOL(WINAPI * SetShellWindowCall)(HWND);
     SetShellWindowCall setShellWindow =
         reinterpret_cast<SetShellWindowCall>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetShellWindow"));
-    WNDCLASSA windowClass;
-    ZeroMemory(&windowClass, sizeof(windowClass));
-    windowClass.lpfnWndProc = ShellProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = kShellClass;
-    if (setShellWindow == NULL || !RegisterClassA(&windowClass))
+    if (setShellWindow == NULL)
         return 1;
-    HWND window = CreateWindowA(kShellClass, "Program Manager", WS_POPUP, 0, 0, 0, 0, NULL, NULL,
-                                windowClass.hInstance, NULL);
+    HWND window = MakeWindow(kShellClass, "Program Manager", ClosedByMessageProc, WS_POPUP);
     if (window == NULL || !setShellWindow(window))
         return 1;
     SetTimer(window, 1, timeout, NULL);
@@ -433,6 +487,85 @@ int Limited(const char* name, DWORD timeout)
     return type == TokenElevationTypeLimited ? 0 : 1;
 }
 
+int ShortForm(const char* path)
+{
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path, shortPath, sizeof(shortPath));
+    if (length == 0 || length >= sizeof(shortPath))
+        return 1;
+    printf("%s\n", shortPath);
+    return 0;
+}
+
+int PrintSecurity(const char* path)
+{
+    PSID owner = NULL;
+    PACL dacl = NULL;
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    DWORD result = GetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                         &owner, NULL, &dacl, NULL, &descriptor);
+    if (result != ERROR_SUCCESS) {
+        printf("setup_driver: GetNamedSecurityInfo %s: %lu\n", path, result);
+        return 1;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    char* text = NULL;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                                         &text, NULL);
+    printf("%s protected=%d\n", text != NULL ? text : "?", (control & SE_DACL_PROTECTED) != 0 ? 1 : 0);
+    LocalFree(text);
+    LocalFree(descriptor);
+    return 0;
+}
+
+// A hidden window of `className` that ends at WM_CLOSE or after `timeout`:
+// it runs its loop and returns when it is gone.
+int ServeUntilClosed(const char* className, DWORD timeout)
+{
+    HWND window = MakeWindow(className, className, ClosedByMessageProc, WS_POPUP);
+    if (window == NULL)
+        return 1;
+    SetTimer(window, 1, timeout, NULL);
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
+int Hold(DWORD timeout, int count, char** files)
+{
+    HANDLE handles[16];
+    int held = 0;
+    for (int i = 0; i < count && held < 16; ++i) {
+        HANDLE file = CreateFileA(files[i], GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        if (file == INVALID_HANDLE_VALUE) {
+            printf("setup_driver: cannot hold %s (%lu)\n", files[i], GetLastError());
+            continue;
+        }
+        handles[held++] = file;
+    }
+    int result = ServeUntilClosed(kHoldClass, timeout);
+    for (int i = 0; i < held; ++i)
+        CloseHandle(handles[i]);
+    return held == count ? result : 1;
+}
+
+int Gate(const char* name, DWORD timeout)
+{
+    HANDLE gate = CreateEventA(NULL, TRUE, FALSE, name);
+    if (gate == NULL)
+        return 1;
+    int result = ServeUntilClosed(kGateClass, timeout);
+    SetEvent(gate);
+    // Whoever waits at it wakes before the event goes with this process.
+    Sleep(500);
+    CloseHandle(gate);
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -456,6 +589,8 @@ int main(int argc, char** argv)
     }
     if (argc == 3 && strcmp(argv[1], "stubborn") == 0)
         return Stubborn(Milliseconds(argv[2]));
+    if (argc == 3 && strcmp(argv[1], "hung") == 0)
+        return Hung(Milliseconds(argv[2]));
     if (argc == 2 && strcmp(argv[1], "stubborn-end") == 0) {
         HWND window = FindWindowA(kAgentClass, NULL);
         return window != NULL && PostMessageA(window, kStubbornQuit, 0, 0) ? 0 : 1;
@@ -476,7 +611,23 @@ int main(int argc, char** argv)
     }
     if (argc == 4 && strcmp(argv[1], "limited") == 0)
         return Limited(argv[2], Milliseconds(argv[3]));
-    fprintf(stderr, "usage: setup_driver wait-window|wait-gone|answer|wait-dialog|wizard|close|stubborn|stubborn-end|exec|"
-                    "exec-limited|type|shell|shell-end|limited ...\n");
+    if (argc == 3 && strcmp(argv[1], "short") == 0)
+        return ShortForm(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "acl") == 0)
+        return PrintSecurity(argv[2]);
+    if (argc >= 4 && strcmp(argv[1], "hold") == 0)
+        return Hold(Milliseconds(argv[2]), argc - 3, argv + 3);
+    if (argc == 2 && strcmp(argv[1], "hold-end") == 0) {
+        HWND window = FindWindowA(kHoldClass, NULL);
+        return window != NULL && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (argc == 4 && strcmp(argv[1], "gate") == 0)
+        return Gate(argv[2], Milliseconds(argv[3]));
+    if (argc == 2 && strcmp(argv[1], "gate-open") == 0) {
+        HWND window = FindWindowA(kGateClass, NULL);
+        return window != NULL && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    fprintf(stderr, "usage: setup_driver wait-window|wait-gone|answer|wait-dialog|wizard|close|stubborn|stubborn-end|hung|exec|"
+                    "exec-limited|type|shell|shell-end|limited|short|acl|hold|hold-end|gate|gate-open ...\n");
     return 2;
 }
