@@ -471,6 +471,57 @@ TEST_P(ProtectedLayouts, AnIncompleteListRefusesEverything)
     EXPECT_TRUE(Exists(dir / "cleaned\\junk.tmp"));
 }
 
+// A volume's root is refused however it is reached, whatever the protected
+// folders hold: here through a link, with none at all.
+TEST_P(ProtectedLayouts, AVolumeRootIsRefusedThroughALinkWithNothingElseProtected)
+{
+    if (!FolderLinks())
+        GTEST_SKIP() << "no links on this branch";
+    ScratchDir dir("protected-volume-root");
+    ASSERT_TRUE(MakeUnixLink("C:\\", dir / "root-link"));
+    const std::string sentinel = "C:\\larkspire-root-" + std::to_string(GetCurrentProcessId()) + ".dat";
+    MakeFile(sentinel, 1);
+    LocationList none;
+    ProtectedFolders nothingProtected(none);
+    for (BOOL recycle : {FALSE, TRUE}) {
+        EXPECT_EQ(0, RemoveTree((dir / "root-link").c_str(), recycle, FALSE, nothingProtected));
+        EXPECT_EQ(0, RemoveTree((dir / "root-link\\").c_str(), recycle, FALSE, nothingProtected));
+        EXPECT_EQ(0, RemoveTree((dir / ("root-link\\" + sentinel.substr(3))).c_str(), recycle, FALSE,
+                                nothingProtected));
+    }
+    EXPECT_TRUE(Exists(sentinel));
+    DeleteFileA(sentinel.c_str());
+}
+
+// A system folder that a source names by its short name is known by what it
+// is: the folders inside it are refused when named by their long names, and
+// through a link.
+TEST_P(ProtectedLayouts, AFolderNamedByItsShortNameIsKnownByWhatItIs)
+{
+    ScratchDir dir("protected-short-name");
+    const std::string system = dir / "Windows Directory\\System Folder";
+    MakeFile(system + "\\drivers\\etc\\keep.dat", 1);
+    char shortPath[MAX_PATH + 1] = "";
+    ASSERT_NE(0u, GetShortPathNameA(system.c_str(), shortPath, sizeof(shortPath)));
+    ASSERT_STRNE(system.c_str(), shortPath);
+    LocationList locations;
+    locations.Add(kProtectWhole, shortPath);
+    ProtectedFolders protectedFolders(locations);
+    std::vector<std::string> spellings = {system + "\\drivers", system + "\\drivers\\etc",
+                                          system + "\\drivers\\etc\\keep.dat"};
+    if (FolderLinks()) {
+        ASSERT_TRUE(MakeUnixLink(system + "\\drivers", dir / "drivers-link"));
+        spellings.push_back(dir / "drivers-link\\etc");
+    }
+    for (const std::string& path : spellings)
+        for (BOOL recycle : {FALSE, TRUE})
+            EXPECT_EQ(0, RemoveTree(path.c_str(), recycle, TRUE, protectedFolders)) << path;
+    EXPECT_TRUE(Exists(system + "\\drivers\\etc\\keep.dat"));
+    MakeFile(dir / "Windows Directory\\Temp\\junk.tmp", 1);
+    EXPECT_EQ(1, RemoveTree((dir / "Windows Directory\\Temp").c_str(), FALSE, TRUE, protectedFolders));
+    EXPECT_FALSE(Exists(dir / "Windows Directory\\Temp\\junk.tmp"));
+}
+
 // What a source hands over that the path rules cannot read: a location then
 // is not known, and the set that misses it refuses everything.
 enum Spoil { kNoSpoil, kSpelledWithPrefix, kTooLong, kRelative, kUnexpanded };
