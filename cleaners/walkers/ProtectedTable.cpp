@@ -21,14 +21,15 @@ const ProtectionKind P = kProtectProfiles;
 const ProtectionKind F = kProtectProfile;
 const ProtectionKind E = kProtectExempt;
 
-#define SHELL(csidl, tail, bySetting, byUser) {kFromShellFolder, csidl, NULL, NULL, tail, kAsNamed, bySetting, byUser}
-#define ENV(name, bySetting, byUser) {kFromEnvironment, 0, NULL, name, "", kAsNamed, bySetting, byUser}
-#define MACHINE(key, name, derivation, bySetting, byUser) \
-    {kFromMachineValue, 0, key, name, "", derivation, bySetting, byUser}
-#define USER(key, name, bySetting, byUser) {kFromUserValue, 0, key, name, "", kAsNamed, bySetting, byUser}
+// Each row's last two: its kind for a setting's path, and for the user's.
+#define SHELL(csidl, tail, ...) {kFromShellFolder, csidl, NULL, NULL, tail, kAsNamed, __VA_ARGS__}
+#define ENV(name, ...) {kFromEnvironment, 0, NULL, name, "", kAsNamed, __VA_ARGS__}
+#define MACHINE(key, name, derivation, ...) {kFromMachineValue, 0, key, name, "", derivation, __VA_ARGS__}
+#define USER(key, name, ...) {kFromUserValue, 0, key, name, "", kAsNamed, __VA_ARGS__}
 // The user's own documents, pictures, ...: whole against a setting, at or
 // above against the user.
-#define DATA_SHELL(csidl) SHELL(csidl, "", W, A)
+#define DATA W, A
+#define DATA_SHELL(csidl) SHELL(csidl, "", DATA)
 
 // The Windows folder, however it is named: whole, but for the folders a
 // cleaner exists for; its system folders whole whatever the Windows folder.
@@ -89,7 +90,7 @@ const ProtectedRow kProtectedRows[] = {
     SHELL(kCsidlProfiles, "", P, P),
     MACHINE(PROFILE_LIST_KEY, "ProfilesDirectory", kAsNamed, P, P),
     MACHINE(PROFILE_LIST_KEY, "ProgramData", kPathsOnly, A, A),
-    MACHINE(PROFILE_LIST_KEY, "Public", kPathsOnly, W, A),
+    MACHINE(PROFILE_LIST_KEY, "Public", kPathsOnly, DATA),
     MACHINE(PROFILE_LIST_KEY, "Default", kPathsOnly, F, F),
     MACHINE(PROFILE_LIST_KEY, "AllUsersProfile", kPathsOnly, A, A),
     {kFromEachProfile, 0, PROFILE_LIST_KEY, "ProfileImagePath", "", kPathsOnly, F, F},
@@ -98,7 +99,7 @@ const ProtectedRow kProtectedRows[] = {
     ENV("USERPROFILE", F, F),
     {kFromEnvironment, 0, NULL, "USERPROFILE", "", kParentFolder, P, P},
     ENV("ALLUSERSPROFILE", A, A),
-    ENV("PUBLIC", W, A),
+    ENV("PUBLIC", DATA),
     ENV("ProgramData", A, A),
 
     // The programs' data of the user and of the machine; inside them, the
@@ -142,30 +143,30 @@ const ProtectedRow kProtectedRows[] = {
     DATA_SHELL(CSIDL_COMMON_STARTUP),
     DATA_SHELL(CSIDL_COMMON_TEMPLATES),
     DATA_SHELL(CSIDL_COMMON_FAVORITES),
-    USER(SHELL_FOLDERS_KEY, "Personal", W, A),
-    USER(SHELL_FOLDERS_KEY, "Desktop", W, A),
-    USER(SHELL_FOLDERS_KEY, "My Pictures", W, A),
-    USER(SHELL_FOLDERS_KEY, "My Music", W, A),
-    USER(SHELL_FOLDERS_KEY, "My Video", W, A),
-    USER(SHELL_FOLDERS_KEY, "{374DE290-123F-4565-9164-39C4925E467B}", W, A), // Downloads
-    USER(SHELL_FOLDERS_KEY, "Favorites", W, A),
-    USER(SHELL_FOLDERS_KEY, "Start Menu", W, A),
-    USER(SHELL_FOLDERS_KEY, "Programs", W, A),
-    USER(SHELL_FOLDERS_KEY, "Startup", W, A),
-    USER(SHELL_FOLDERS_KEY, "SendTo", W, A),
-    USER(SHELL_FOLDERS_KEY, "Templates", W, A),
-    USER(SHELL_FOLDERS_KEY, "{56784854-C6CB-462B-8169-88E350ACB882}", W, A), // Contacts
-    USER(SHELL_FOLDERS_KEY, "{4C5C32FF-BB9D-43B0-B5B4-2D72E54EAAA4}", W, A), // Saved Games
-    MACHINE(SHELL_FOLDERS_KEY, "Common Documents", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "Common Desktop", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "CommonPictures", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "CommonMusic", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "CommonVideo", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "Common Start Menu", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "Common Programs", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "Common Startup", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "Common Templates", kAsNamed, W, A),
-    MACHINE(SHELL_FOLDERS_KEY, "Common Favorites", kAsNamed, W, A),
+    USER(SHELL_FOLDERS_KEY, "Personal", DATA),
+    USER(SHELL_FOLDERS_KEY, "Desktop", DATA),
+    USER(SHELL_FOLDERS_KEY, "My Pictures", DATA),
+    USER(SHELL_FOLDERS_KEY, "My Music", DATA),
+    USER(SHELL_FOLDERS_KEY, "My Video", DATA),
+    USER(SHELL_FOLDERS_KEY, "{374DE290-123F-4565-9164-39C4925E467B}", DATA), // Downloads
+    USER(SHELL_FOLDERS_KEY, "Favorites", DATA),
+    USER(SHELL_FOLDERS_KEY, "Start Menu", DATA),
+    USER(SHELL_FOLDERS_KEY, "Programs", DATA),
+    USER(SHELL_FOLDERS_KEY, "Startup", DATA),
+    USER(SHELL_FOLDERS_KEY, "SendTo", DATA),
+    USER(SHELL_FOLDERS_KEY, "Templates", DATA),
+    USER(SHELL_FOLDERS_KEY, "{56784854-C6CB-462B-8169-88E350ACB882}", DATA), // Contacts
+    USER(SHELL_FOLDERS_KEY, "{4C5C32FF-BB9D-43B0-B5B4-2D72E54EAAA4}", DATA), // Saved Games
+    MACHINE(SHELL_FOLDERS_KEY, "Common Documents", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "Common Desktop", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "CommonPictures", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "CommonMusic", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "CommonVideo", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "Common Start Menu", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "Common Programs", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "Common Startup", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "Common Templates", kAsNamed, DATA),
+    MACHINE(SHELL_FOLDERS_KEY, "Common Favorites", kAsNamed, DATA),
 
     // The root of every drive, and with it whatever lies above one; a drive
     // whose root is a folder inside a protected one is protected as that is.
@@ -176,28 +177,28 @@ const int kProtectedRowCount = sizeof(kProtectedRows) / sizeof(kProtectedRows[0]
 // Below every profile, where Windows of every age keeps the user's own
 // folders, the programs' data and the keys of the user's secrets.
 const ProfileFolderRow kProfileFolderRows[] = {
-    {"\\Documents", W, A},
-    {"\\My Documents", W, A},
-    {"\\Personal", W, A},
-    {"\\Desktop", W, A},
-    {"\\Pictures", W, A},
-    {"\\Music", W, A},
-    {"\\Videos", W, A},
-    {"\\Downloads", W, A},
-    {"\\Favorites", W, A},
-    {"\\Contacts", W, A},
-    {"\\Saved Games", W, A},
-    {"\\Links", W, A},
-    {"\\Searches", W, A},
-    {"\\Start Menu", W, A},
-    {"\\SendTo", W, A},
-    {"\\Templates", W, A},
+    {"\\Documents", DATA},
+    {"\\My Documents", DATA},
+    {"\\Personal", DATA},
+    {"\\Desktop", DATA},
+    {"\\Pictures", DATA},
+    {"\\Music", DATA},
+    {"\\Videos", DATA},
+    {"\\Downloads", DATA},
+    {"\\Favorites", DATA},
+    {"\\Contacts", DATA},
+    {"\\Saved Games", DATA},
+    {"\\Links", DATA},
+    {"\\Searches", DATA},
+    {"\\Start Menu", DATA},
+    {"\\SendTo", DATA},
+    {"\\Templates", DATA},
     {"\\AppData", A, A},
     {"\\AppData\\Roaming", A, A},
     {"\\AppData\\Roaming\\Microsoft", A, A},
-    {"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu", W, A},
-    {"\\AppData\\Roaming\\Microsoft\\Windows\\SendTo", W, A},
-    {"\\AppData\\Roaming\\Microsoft\\Windows\\Templates", W, A},
+    {"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu", DATA},
+    {"\\AppData\\Roaming\\Microsoft\\Windows\\SendTo", DATA},
+    {"\\AppData\\Roaming\\Microsoft\\Windows\\Templates", DATA},
     {"\\AppData\\Roaming\\Microsoft\\Protect", W, W},
     {"\\AppData\\Roaming\\Microsoft\\Credentials", W, W},
     {"\\AppData\\Roaming\\Microsoft\\Crypto", W, W},
