@@ -2,68 +2,74 @@
 // RemoveTree and the removals of one cleaning (CleaningRun).
 //
 // The rules they keep, each with the function that enforces it, its
-// backstops, and the tests that fail when it breaks (tests/cleaners/walkers;
-// tests/cleaners/walkers/mutants.sh breaks each on purpose):
+// backstops, and the tests that fail when it breaks (in tests/cleaners/
+// walkers; tests/cleaners/walkers/mutants.sh breaks each check on purpose
+// and shows which tests catch it):
 //
-//  1. Nothing outside the folder a walk is handed is reached. A path is made
+//  1. Nothing outside the folder a walk is handed is reached. The path is made
 //     canonical and absolute (CanonicalAbsolutePath), opened once through its
-//     links (OpenTop) and judged on that handle; inside, each folder is
-//     opened relative to its parent's handle and must be a folder, no link,
-//     and lie in its parent (PinnedFolder::PinChild). Backstops: listings by
-//     handle (FolderListing), links skipped (RemoveEntry), files deleted only
-//     where they lie in their folder (DeleteChild, LiesDirectlyIn).
-//     Tests: TreeWalk.LinksAreNeitherFollowedNorRemoved, HostileTrees.*Link*,
-//     FolderSwaps.*, WalkModel.*, FolderHandle.*.
+//     links and judged on that handle (OpenTop); below it each folder is
+//     opened relative to its parent's handle and must be a folder lying in
+//     its parent, by its name on its volume (PinnedFolder::PinChild); a link
+//     is never followed or removed. Backstops: listings through the folder's
+//     own handle (FolderListing), links passed over (RemoveEntry), a file
+//     deleted only where it lies in its folder (DeleteChild, LiesDirectlyIn).
+//     Tests: RemoveTree.LinksAreNeitherFollowedNorRemoved, FolderSwaps.*,
+//     HostileTrees.*Link*, FolderHandle.*, WalkModel.*.
 //  2. Names are never re-spelled. On the NT roads entries are listed and
-//     addressed by their own wide names relative to their folder's handle
-//     (FolderListing, FolderHandle); an ANSI spelling is used only when it
-//     reads back as that very name and the ANSI functions read it as that
-//     entry alone (EntrySpelling, ExactAnsi, IsPlainName), else the short
-//     name, else none: the entry is then deleted through its folder's handle
-//     (a folder's contents are) or left (a folder handed whole).
-//     Tests: Names.*, HostileTrees.NamesTheFileFunctionsWouldRead*,
-//     HostileTrees.ABestFitDotNameHidesNoLinkFromTheScan,
-//     HostileTrees.AWideNameIsRemovedAsItselfAndNeverAsItsBestFit.
-//  3. Protection depends on who named the path (PathOrigin): the one table
-//     (ProtectedTable) gathered (GatherSystemLocations) into identities
-//     (ProtectedFolders). A folder at or above a protected one, a volume
-//     root, or a folder inside one protected whole (and not in a folder
-//     exempt from that) is refused (ProtectedFolders::Refuses,
-//     NearestMark); a walk never enters a protected folder wherever it meets
-//     one (PinnedFolder::PinChild, HoldsIdentity). Backstops: the names as a
-//     first look (RefusesByName), 95/98's refusal of SUBST and network
-//     drives (ReachesUnderAnotherName). Tests: ProtectedLayouts.*,
-//     HostileTrees.TheSystemsOwnFolders*, HostileTrees.EverySpelling*,
-//     HostileTrees.SettingsMayNotNameTheUsersOwnFolders*.
-//  4. A drive whose root lies inside a protected folder is protected as that
-//     folder (ProtectedFolders::AddRootVerdicts, NearestMark up to the root).
-//     Tests: HostileTrees.ADriveWhoseRootIsInsideASystemFolderIsProtected.
-//  5. A set that cannot be made whole refuses everything: a location that
-//     cannot be read, a list that cannot grow (LocationList, AddLocation,
-//     ProtectedFolders::Refuses). Tests: ProtectedLayouts.AnIncompleteList*,
-//     ProtectedLayouts.AnUnreadableLocationMakesTheSetIncomplete.
-//  6. What the shell is handed stays put until it returns: it gets only
-//     shell paths (exact spellings, PinnedFolder::ShellPathOf) whose folders
-//     are held without delete sharing from the volume root (HeldChain) down
-//     (the walk's pins); each file is looked at again right before its call
-//     (RecycleBatch::Hand, StillPlainFile); a folder goes whole only when a
-//     scan finds no link in it (HoldsNoLink), its scan's pins kept where
-//     that does not stop the move, and it is still the folder scanned
-//     (StillFolder); every call's flags come from one function
-//     (ShellDeleteFlags). Tests: TreeWalk.EveryShellCall*,
-//     HostileTrees.AHiddenFolderHoldingALink*, ShellHandOver.*.
-//  7. File items refuse folders, folder items refuse files (PathTarget,
-//     RemoveTree, RemoveFile through FILE_NON_DIRECTORY_FILE opens).
-//     Tests: TreeWalk.AFileItemNeverRemovesAFolder.
+//     reached by their own wide names (FolderListing, FolderHandle); an ANSI
+//     spelling stands for an entry only when it reads back as that name and
+//     the ANSI functions read it as that entry alone (ExactAnsi,
+//     IsPlainName, EntrySpelling), else its short name; else a file is
+//     deleted through its folder's handle and a folder handed whole stays.
+//     Tests: Names.*, RespelledNames.*,
+//     HostileTrees.NamesTheFileFunctionsWouldReadDifferently*.
+//  3. Protection depends on who named the path (PathOrigin), from one table
+//     (kProtectedRows, kProfileFolderRows) gathered into identities
+//     (GatherSystemLocations, ProtectedFolders): refused are a folder at or
+//     above a protected one, a volume root, and a folder inside one
+//     protected whole unless a folder exempt from that lies nearer
+//     (ProtectedFolders::Refuses, NearestMark); a walk never enters a
+//     protected folder it meets (PinChild, HoldsIdentity). Backstops: the
+//     names as a first look, 95/98's only look (RefusesByName); 95/98
+//     refuse SUBST and network drives (ReachesUnderAnotherName).
+//     Tests: ProtectedLayouts.*, ProtectionByOrigin.Settings*,
+//     ProtectionByOrigin.TheUser*, HostileTrees.TheSystemsOwnFolders*,
+//     HostileTrees.EverySpelling*, Windows9xWalk.*.
+//  4. A drive whose root lies inside a protected folder is that folder
+//     (ProtectedFolders::RootMark, reached by NearestMark at a root).
+//     Tests: ProtectionByOrigin.ADriveWhoseRootIsInsideASystemFolder*.
+//  5. A set that cannot be made whole refuses everything (Refuses): a
+//     location that cannot be read or spelled (LocationRead, AddLocation),
+//     a list that cannot grow (LocationList, IdentitySet).
+//     Tests: ProtectedLayouts.AnIncompleteList*,
+//     ProtectedLayouts.AnUnreadableLocation*,
+//     ProtectionByOrigin.AProtectedLocationThatCannotBeRead*.
+//  6. What the shell is handed stays put until it returns. It is handed only
+//     shell paths (PinnedFolder::ShellPathOf) whose folders are held without
+//     delete sharing from the volume's root (HeldChain) down (the walk's
+//     pins); each file is looked at again right before its call
+//     (RecycleBatch::Hand, StillPlainFile); a folder goes whole only when
+//     two scans, the second right before the call, find no link in it
+//     (HoldsNoLink) and it is still the folder scanned (StillFolder), the
+//     scans' pins kept until the shell returns where that does not stop the
+//     move (subfolderPinsBlockMoves); every call's flags come from one
+//     function (ShellDeleteFlags). Tests: ShellHandOver.*,
+//     RemoveTree.EveryShellCallAsksForNoConnectedFiles,
+//     HostileTrees.AHiddenFolderHoldingALink*, RespelledNames.ABestFitDot*.
+//  7. A file item removes a file only, a folder item a folder only
+//     (PathTarget: RemoveTree; RemoveFile's opens take no folder).
+//     Tests: WalkRules.AFileItemNeverRemovesAFolderNorAFolderItemAFile,
+//     NetscapeCompact.AHistoryOrCookieFileSettingNamingAFolder*.
 //  8. A cleaning runs unattended: no critical-error box for the whole of a
-//     Compact or a GetSize (CriticalErrorsSilenced, held by CleaningRun and
-//     each walk). Tests: TreeWalk.NoCriticalErrorBoxWhileAWalkRuns.
+//     Compact, a GetSize or a walk (CriticalErrorsSilenced, held by
+//     CleaningRun and by each walk). Tests: WalkRules.NoCriticalErrorBox*.
 //  9. Entries past 260 characters are reached through their folders'
-//     handles; deeper than kMaxWalkDepth folders are left (SumFolder,
-//     WalkFolder). Tests: TreeWalk.EntriesPast260CharactersAreReached.
-// 10. The road is chosen once, by named capabilities (WalkPlatform,
-//     PlatformFor); an NT without the native calls reaches nothing. Tests:
-//     WalkPlatform.*, and every test above on each road (WalkBranches).
+//     handles; below kMaxWalkDepth folders are left (WalkFolder, SumFolder,
+//     HoldsNoLink). Tests: RemoveTree.EntriesPast260CharactersAreReached.
+// 10. The road is chosen once, by named capabilities (PlatformFor); an NT
+//     without the native calls reaches nothing. Tests: WalkPlatform.*, and
+//     every test above on each road it can take (WalkBranches).
 #ifndef LARKSPIRE_TREEWALK_H
 #define LARKSPIRE_TREEWALK_H
 
