@@ -40,7 +40,8 @@ FolderListing::FolderListing(HANDLE folder, const char* path)
         opened_ = pending_;
         return;
     }
-    if (Platform().reach != kReachByHandle || folder == INVALID_HANDLE_VALUE || folder == NULL)
+    if (Platform().reach != kReachByHandle || Platform().calls.queryDirectory == NULL ||
+        folder == INVALID_HANDLE_VALUE || folder == NULL)
         return;
     buffer_ = new (std::nothrow) BYTE[kBatchBytes];
     opened_ = buffer_ != NULL && Fill();

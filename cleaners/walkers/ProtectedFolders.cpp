@@ -25,13 +25,11 @@ ProtectedFolders::~ProtectedFolders()
 {
 }
 
-// Roots and shares always; and where folders have no identity (95/98), the
-// names of the protected folders in their long form. Elsewhere the names are
-// only a first look, taken as they are: identities decide.
+// The names of the protected folders, in their long form where folders have
+// no identity (95/98); elsewhere only a first look, taken as they are:
+// identities decide.
 bool ProtectedFolders::RefusesByName(const char* full) const
 {
-    if (TrimmedLength(full) <= 3 || RootLength(full) == 0 || IsShareRoot(full))
-        return true;
     char longForm[kPathBuffer];
     if (opensFolders_)
         lstrcpynA(longForm, full, sizeof(longForm));
@@ -118,7 +116,10 @@ ProtectedFolders::Mark ProtectedFolders::RootMark(const char* root, int hops) co
 bool ProtectedFolders::Refuses(HANDLE folder, const char* full, const char* physical) const
 {
     bool located = physical != NULL && physical[0] != '\0';
-    if (incomplete_ || RefusesByName(full) || (located && RefusesByName(physical)))
+    // A root or a share as it was spelled; where a path leads to one, its
+    // identity tells (IsVolumeRoot).
+    if (incomplete_ || TrimmedLength(full) <= 3 || RootLength(full) == 0 || IsShareRoot(full) ||
+        RefusesByName(full) || (located && RefusesByName(physical)))
         return true;
     if (!opensFolders_)
         return ReachesUnderAnotherName(full);
@@ -142,7 +143,8 @@ bool ProtectedFolders::RefusesPath(const char* full) const
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_BAD_NETPATH &&
             error != ERROR_BAD_NET_NAME)
             return true;
-        return incomplete_ || RefusesByName(full);
+        return incomplete_ || TrimmedLength(full) <= 3 || RootLength(full) == 0 || IsShareRoot(full) ||
+               RefusesByName(full);
     }
     char physical[kPathBuffer];
     PhysicalPathOf(folder, physical);
