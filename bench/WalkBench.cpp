@@ -342,7 +342,7 @@ int main(int argc, char** argv)
         UseWalkBranch(kWalkWindowsVista);
         result = RemoveTree(folder, strcmp(op, "recycle-vista") == 0, TRUE);
     } else if (strcmp(op, "listed") == 0) {
-        CleaningRun run(FALSE, TRUE);
+        CleaningRun run(kNamedByUser, FALSE, TRUE);
         for (int i = 0; i < 3000; ++i) {
             char missing[MAX_PATH + 1];
             _snprintf(missing, sizeof(missing), "%smissing-%d", folder, i);

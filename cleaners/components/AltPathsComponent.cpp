@@ -35,7 +35,9 @@ public:
         char* name = static_cast<char*>(LocalAlloc(LMEM_FIXED, nameCapacity));
         if (name == NULL)
             return S_OK;
-        CleaningRun run(recycle, removeFolders);
+        // The user typed or chose these folders: a folder inside the user's
+        // own folders may be cleaned, the system's never.
+        CleaningRun run(kNamedByUser, recycle, removeFolders);
         for (DWORD index = 0; index < count; ++index) {
             ZeroMemory(name, nameCapacity);
             if (folders.EnumValue(name, nameCapacity, index) != ERROR_SUCCESS)

@@ -6,7 +6,9 @@ void RunBrowserItems(const char* settingsPath, const BrowserItem* items, int cou
                      BOOL recycle, BOOL removeFolders)
 {
     RegistryKey settings(HKEY_CURRENT_USER, settingsPath);
-    CleaningRun run(recycle, removeFolders);
+    // A browser's settings are written by another program and may be damaged:
+    // its paths are judged at the strict level.
+    CleaningRun run(kNamedBySetting, recycle, removeFolders);
     for (int i = 0; i < count; ++i) {
         DWORD on = 1; // a fresh installation removes everything
         settings.QueryDword(items[i].switchName, &on);
@@ -24,10 +26,11 @@ void RemoveStoredPath(const BrowserItem& item, CleaningRun& run)
     ZeroMemory(path, sizeof(path));
     if (key.QueryValue(item.detail, reinterpret_cast<BYTE*>(path), MAX_PATH) != ERROR_SUCCESS)
         return;
-    // The path is used as stored; RemoveTree refuses relative paths, roots
-    // and system folders, so a stray setting cannot empty them.
+    // The path is used as stored; RemoveTree refuses relative paths, roots,
+    // the system's and the user's own folders, so a stray setting cannot
+    // empty them, and a file item never takes a folder.
     if (path[0] != '\0')
-        run.Remove(path);
+        run.Remove(path, item.target);
 }
 
 void ClearKeyValues(const BrowserItem& item, CleaningRun&)

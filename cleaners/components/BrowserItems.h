@@ -19,6 +19,7 @@ struct BrowserItem {
     HKEY root;                // the browser's own key that the action reads, if any
     const char* keyPath;
     const char* detail;       // value name, search pattern or path suffix, per action
+    PathTarget target;        // what a path the item finds must name: a folder or a file
 };
 
 // Runs, in table order, every item whose switch under HKEY_CURRENT_USER
@@ -27,8 +28,9 @@ void RunBrowserItems(const char* settingsPath, const BrowserItem* items, int cou
                      BOOL recycle, BOOL removeFolders);
 
 // Action: RemoveTree on the path stored in value `detail` of the item's key
-// (a per-user key is created when missing; a machine key is only read). An
-// empty or unreadable value removes nothing.
+// (a per-user key is created when missing; a machine key is only read), when
+// it names what the item removes (`target`). An empty or unreadable value
+// removes nothing.
 void RemoveStoredPath(const BrowserItem& item, CleaningRun& run);
 
 // Action: deletes every value of the item's key (created when missing); the

@@ -21,15 +21,16 @@ void PurgeCacheItem(const BrowserItem& item, CleaningRun&)
 
 // Run in this order, each when its switch is on.
 const BrowserItem kExplorerItems[] = {
-    {"IE4Cache", PurgeCacheItem, NULL, NULL, "*.*"},
-    {"IE4History", PurgeCacheItem, NULL, NULL, "visited:"},
-    {"IE4Cookies", PurgeCacheItem, NULL, NULL, "cookie:"},
-    {"IE3Cache", RemoveStoredPath, HKEY_LOCAL_MACHINE, IE_SETTINGS "\\Cache\\Paths", "Directory"},
-    {"IE3History", RemoveStoredPath, HKEY_LOCAL_MACHINE, IE_SETTINGS "\\Url History", "Directory"},
+    {"IE4Cache", PurgeCacheItem, NULL, NULL, "*.*", kTargetFolder},
+    {"IE4History", PurgeCacheItem, NULL, NULL, "visited:", kTargetFolder},
+    {"IE4Cookies", PurgeCacheItem, NULL, NULL, "cookie:", kTargetFolder},
+    {"IE3Cache", RemoveStoredPath, HKEY_LOCAL_MACHINE, IE_SETTINGS "\\Cache\\Paths", "Directory", kTargetFolder},
+    {"IE3History", RemoveStoredPath, HKEY_LOCAL_MACHINE, IE_SETTINGS "\\Url History", "Directory",
+     kTargetFolder},
     {"IE3Cookies", RemoveStoredPath, HKEY_LOCAL_MACHINE,
-     IE_SETTINGS "\\Cache\\Special Paths\\Cookies", "Directory"},
+     IE_SETTINGS "\\Cache\\Special Paths\\Cookies", "Directory", kTargetFolder},
     {"IETypedUrls", ClearKeyValues, HKEY_CURRENT_USER,
-     "Software\\Microsoft\\Internet Explorer\\TypedURLs", NULL},
+     "Software\\Microsoft\\Internet Explorer\\TypedURLs", NULL, kTargetFolder},
 };
 
 class ExplorerComponent : public ComponentBase {

@@ -51,20 +51,21 @@ void RemoveProfileItem(const BrowserItem& item, CleaningRun& run)
         return;
     char target[MAX_PATH + 1];
     if (JoinPath(target, MAX_PATH, folder, item.detail))
-        run.Remove(target);
+        run.Remove(target, item.target);
 }
 
 // Run in this order, each when its switch is on.
 const BrowserItem kNetscapeItems[] = {
-    {"NT3Cache", RemoveStoredPath, HKEY_CURRENT_USER, NAVIGATOR_SETTINGS "\\Cache", "Cache Dir"},
+    {"NT3Cache", RemoveStoredPath, HKEY_CURRENT_USER, NAVIGATOR_SETTINGS "\\Cache", "Cache Dir", kTargetFolder},
     {"NT3History", RemoveStoredPath, HKEY_CURRENT_USER, NAVIGATOR_SETTINGS "\\History",
-     "History File"},
+     "History File", kTargetFile},
     {"NT3Cookies", RemoveStoredPath, HKEY_CURRENT_USER, NAVIGATOR_SETTINGS "\\Cookies",
-     "Cookie File"},
-    {"NT3TypedUrls", ClearKeyValues, HKEY_CURRENT_USER, NAVIGATOR_SETTINGS "\\URL History", NULL},
-    {"NT4Cache", RemoveProfileItem, NULL, NULL, "\\Cache"},
-    {"NT4History", RemoveProfileItem, NULL, NULL, "\\Netscape.hst"},
-    {"NT4Cookies", RemoveProfileItem, NULL, NULL, "\\Cookies.txt"},
+     "Cookie File", kTargetFile},
+    {"NT3TypedUrls", ClearKeyValues, HKEY_CURRENT_USER, NAVIGATOR_SETTINGS "\\URL History", NULL,
+     kTargetFolder},
+    {"NT4Cache", RemoveProfileItem, NULL, NULL, "\\Cache", kTargetFolder},
+    {"NT4History", RemoveProfileItem, NULL, NULL, "\\Netscape.hst", kTargetFile},
+    {"NT4Cookies", RemoveProfileItem, NULL, NULL, "\\Cookies.txt", kTargetFile},
 };
 
 class NetscapeComponent : public ComponentBase {

@@ -49,6 +49,7 @@ public:
             return E_POINTER;
         char folder[MAX_PATH + 1];
         TemporaryFolder(folder);
+        CriticalErrorsSilenced silenced; // a folder on an empty drive asks nothing
         *bytes = folder[0] != '\0' ? GetTreeSize(folder) : 0;
         return S_OK;
     }
@@ -69,8 +70,11 @@ public:
     {
         char folder[MAX_PATH + 1];
         TemporaryFolder(folder);
+        // The environment names the folder: judged as a setting, and only a
+        // folder.
+        CleaningRun run(kNamedBySetting, recycle, removeFolders);
         if (folder[0] != '\0')
-            RemoveTree(folder, recycle, removeFolders);
+            run.Remove(folder, kTargetFolder);
         return S_OK;
     }
 };

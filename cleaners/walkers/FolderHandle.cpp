@@ -1,10 +1,11 @@
-// Relative opens and deletes through the native file functions of Windows NT
-// (NtCreateFile with a root directory, and the delete disposition), bound at
-// run time from ntdll (see WalkPlatform): Windows 95 and 98 have no such
-// functions.
+// Relative opens and deletes through the native file functions of Windows NT,
+// bound at run time from ntdll (see WalkPlatform).
 #include "FolderHandle.h"
 
 #include <winternl.h>
+
+#include "EntryNames.h"
+#include "WalkPlatform.h"
 
 namespace {
 
@@ -22,146 +23,164 @@ const ULONG kFileNonDirectoryFile = 0x00000040;
 const ULONG kFileDeleteOnClose = 0x00001000;
 const ULONG kFileOpenForBackupIntent = 0x00004000;
 const ULONG kFileDispositionInformation = 13;
-const ULONG kObjCaseInsensitive = 0x00000040;
+const ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 struct DispositionInformation {
     BOOLEAN deleteFile;
 };
 
-// Opens `name` relative to `parent` with `access`, sharing `share`.
-HANDLE OpenRelative(HANDLE parent, const char* name, ACCESS_MASK access, ULONG share, ULONG options)
+const ULONG kObjCaseInsensitive = 0x00000040;
+
+// Opens `name` relative to `parent`. The name is one component, matched
+// exactly unless `asFunctionsRead`: no separator may be in it.
+HANDLE OpenRelative(HANDLE parent, const WCHAR* name, ACCESS_MASK access, ULONG share, ULONG options,
+                    bool asItself, bool asFunctionsRead = false)
 {
-    const WalkPlatform& calls = Platform();
-    if (parent == INVALID_HANDLE_VALUE || parent == NULL || calls.createFile == NULL)
+    const WalkPlatform& platform = Platform();
+    NtCreateFileCall createFile = platform.calls.createFile;
+    if (parent == INVALID_HANDLE_VALUE || parent == NULL || createFile == NULL)
         return INVALID_HANDLE_VALUE;
-    WCHAR wide[MAX_PATH + 1];
-    int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wide, MAX_PATH + 1);
-    if (length <= 1)
+    int length = WideLength(name);
+    if (length == 0 || length > kMaxNameLength || IsDotEntry(name))
         return INVALID_HANDLE_VALUE;
+    for (int i = 0; i < length; ++i)
+        if (name[i] == L'\\' || name[i] == L'/')
+            return INVALID_HANDLE_VALUE;
     UNICODE_STRING objectName;
-    objectName.Buffer = wide;
-    objectName.Length = static_cast<USHORT>((length - 1) * sizeof(WCHAR));
+    objectName.Buffer = const_cast<WCHAR*>(name);
+    objectName.Length = static_cast<USHORT>(length * sizeof(WCHAR));
     objectName.MaximumLength = static_cast<USHORT>(length * sizeof(WCHAR));
     OBJECT_ATTRIBUTES attributes;
     ZeroMemory(&attributes, sizeof(attributes));
     attributes.Length = sizeof(attributes);
     attributes.RootDirectory = parent;
     attributes.ObjectName = &objectName;
-    attributes.Attributes = kObjCaseInsensitive;
+    attributes.Attributes = asFunctionsRead ? kObjCaseInsensitive : 0;
     IO_STATUS_BLOCK status;
     HANDLE handle = INVALID_HANDLE_VALUE;
-    LONG result = calls.createFile(&handle, access | SYNCHRONIZE, &attributes, &status, NULL, 0,
-                                   share, kFileOpen,
-                                   options | kFileSynchronousIoNonAlert | calls.reparseOption, NULL, 0);
+    ULONG reparse = asItself ? platform.reparseOption : 0;
+    LONG result = createFile(&handle, access | SYNCHRONIZE, &attributes, &status, NULL, 0, share, kFileOpen,
+                             options | kFileSynchronousIoNonAlert | reparse, NULL, 0);
     return result >= 0 ? handle : INVALID_HANDLE_VALUE;
 }
-
-} // namespace
-
-bool RelativeOperationsAvailable()
-{
-    return Platform().createFile != NULL;
-}
-
-HANDLE OpenChildFolder(HANDLE parent, const char* name)
-{
-    return OpenRelative(parent, name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        kFileDirectoryFile | kFileOpenForBackupIntent);
-}
-
-namespace {
 
 // Marks the open `entry` to be deleted when its last handle closes; false
 // when it cannot be (a read-only file, a folder that is not empty).
 bool DeleteOnClose(HANDLE entry)
 {
-    const WalkPlatform& calls = Platform();
-    if (calls.setInformation == NULL)
+    NtSetInformationFileCall setInformation = Platform().calls.setInformation;
+    if (setInformation == NULL)
         return false;
     DispositionInformation disposition = {TRUE};
     IO_STATUS_BLOCK status;
-    return calls.setInformation(entry, &status, &disposition, sizeof(disposition),
-                                kFileDispositionInformation) >= 0;
+    return setInformation(entry, &status, &disposition, sizeof(disposition), kFileDispositionInformation) >= 0;
+}
+
+bool IsLinkOrFolder(HANDLE entry)
+{
+    FolderIdentity identity;
+    DWORD attributes = 0;
+    return !FolderIdentityOf(entry, &identity, &attributes) ||
+           (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
 } // namespace
 
-bool DeleteChildFolder(HANDLE parent, const char* name, const FolderIdentity& expected)
+HANDLE OpenChildFolder(HANDLE parent, const WCHAR* name)
 {
-    HANDLE entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                kFileDirectoryFile | kFileOpenForBackupIntent);
+    return OpenRelative(parent, name, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, kFileDirectoryFile | kFileOpenForBackupIntent, true);
+}
+
+HANDLE ProbeChildFolder(HANDLE parent, const WCHAR* name)
+{
+    return OpenRelative(parent, name, FILE_READ_ATTRIBUTES, kShareAll, kFileDirectoryFile | kFileOpenForBackupIntent,
+                        true);
+}
+
+HANDLE OpenChildFile(HANDLE parent, const WCHAR* name, ACCESS_MASK access, ULONG share, bool asItself,
+                     bool asFunctionsRead)
+{
+    return OpenRelative(parent, name, access, share, kFileNonDirectoryFile, asItself, asFunctionsRead);
+}
+
+bool DeleteChildFolder(HANDLE parent, const WCHAR* name, const FolderIdentity& expected)
+{
+    HANDLE entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll,
+                                kFileDirectoryFile | kFileOpenForBackupIntent, true);
     if (entry == INVALID_HANDLE_VALUE)
         return false;
     FolderIdentity identity;
     DWORD attributes = 0;
     bool deleted = FolderIdentityOf(entry, &identity, &attributes) &&
-                   (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-                   identity.volume == expected.volume && identity.indexHigh == expected.indexHigh &&
-                   identity.indexLow == expected.indexLow && DeleteOnClose(entry);
+                   (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && SameIdentity(identity, expected) &&
+                   DeleteOnClose(entry);
     CloseHandle(entry);
     return deleted;
 }
 
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
 {
-    GetFinalPathCall getFinalPath = Platform().filesHideLinks ? Platform().finalPath : NULL;
-    resolved->checkable = getFinalPath != NULL;
-    resolved->known = false;
+    resolved->filesAsked = Platform().filesHideLinks;
     resolved->path[0] = L'\0';
-    if (getFinalPath == NULL || folder == INVALID_HANDLE_VALUE)
-        return;
-    DWORD capacity = sizeof(resolved->path) / sizeof(resolved->path[0]);
-    DWORD length = getFinalPath(folder, resolved->path, capacity, 0);
-    resolved->known = length != 0 && length < capacity;
-    if (!resolved->known)
-        resolved->path[0] = L'\0';
+    resolved->known = VolumeName(folder, resolved->path, kResolvedPathChars);
 }
+
+namespace {
+
+// Whether `a` and `b` are the same character: as they are, or as ASCII
+// letters without regard to case (a folder's name on its volume may keep
+// the case it was opened by).
+bool SameCharacter(WCHAR a, WCHAR b)
+{
+    if (a == b)
+        return true;
+    if (a >= L'a' && a <= L'z')
+        a = static_cast<WCHAR>(a - (L'a' - L'A'));
+    if (b >= L'a' && b <= L'z')
+        b = static_cast<WCHAR>(b - (L'a' - L'A'));
+    return a == b;
+}
+
+} // namespace
 
 bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder)
 {
-    if (!folder.checkable)
-        return true;
     if (!folder.known || entry == INVALID_HANDLE_VALUE)
         return false;
-    ResolvedFolder resolved;
-    ResolveFolder(entry, &resolved);
-    if (!resolved.known)
+    WCHAR where[kResolvedPathChars];
+    if (!VolumeName(entry, where, kResolvedPathChars))
         return false;
-    // Both paths come from the same resolution, so the folder's is the
-    // entry's first part exactly, then a backslash and the entry's name.
-    int folderLength = 0;
-    while (folder.path[folderLength] != L'\0')
-        ++folderLength;
+    // Both come from the same resolution, so the folder's is the entry's
+    // first part, then a backslash and the entry's name.
+    int folderLength = WideLength(folder.path);
     while (folderLength > 0 && folder.path[folderLength - 1] == L'\\')
-        --folderLength; // a drive root ends in one
+        --folderLength; // a root ends in one
     for (int i = 0; i < folderLength; ++i)
-        if (resolved.path[i] != folder.path[i])
+        if (!SameCharacter(where[i], folder.path[i]))
             return false;
-    if (resolved.path[folderLength] != L'\\' || resolved.path[folderLength + 1] == L'\0')
+    if (where[folderLength] != L'\\' || where[folderLength + 1] == L'\0')
         return false;
-    for (int i = folderLength + 1; resolved.path[i] != L'\0'; ++i)
-        if (resolved.path[i] == L'\\')
+    for (int i = folderLength + 1; where[i] != L'\0'; ++i)
+        if (where[i] == L'\\')
             return false;
     return true;
 }
 
-bool DeleteChild(HANDLE parent, const char* name, const ResolvedFolder& folder)
+bool DeleteChild(HANDLE parent, const WCHAR* name, const ResolvedFolder& folder, bool asFunctionsRead)
 {
-    if (!folder.checkable) {
-        // The file opened is the one in the folder: deleted as it closes.
-        HANDLE entry = OpenRelative(parent, name, DELETE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    kFileNonDirectoryFile | kFileDeleteOnClose);
+    if (!folder.filesAsked) {
+        // The file opened is the one in the folder (a link as itself):
+        // deleted as it closes.
+        HANDLE entry = OpenRelative(parent, name, DELETE, kShareAll, kFileNonDirectoryFile | kFileDeleteOnClose,
+                                    true, asFunctionsRead);
         if (entry == INVALID_HANDLE_VALUE)
             return false;
         CloseHandle(entry);
         return true;
     }
-    HANDLE entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                kFileNonDirectoryFile);
+    HANDLE entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, kFileNonDirectoryFile, true,
+                                asFunctionsRead);
     if (entry == INVALID_HANDLE_VALUE)
         return false;
     bool deleted = LiesDirectlyIn(entry, folder) && DeleteOnClose(entry);
@@ -169,8 +188,13 @@ bool DeleteChild(HANDLE parent, const char* name, const ResolvedFolder& folder)
     return deleted;
 }
 
-HANDLE OpenChildFile(HANDLE parent, const char* name)
+bool IsPlainFileIn(HANDLE parent, const WCHAR* name, const ResolvedFolder& folder, bool asFunctionsRead)
 {
-    return OpenRelative(parent, name, FILE_READ_ATTRIBUTES,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileNonDirectoryFile);
+    HANDLE entry = OpenRelative(parent, name, FILE_READ_ATTRIBUTES, kShareAll, kFileNonDirectoryFile, true,
+                                asFunctionsRead);
+    if (entry == INVALID_HANDLE_VALUE)
+        return false;
+    bool plain = !IsLinkOrFolder(entry) && (!folder.filesAsked || LiesDirectlyIn(entry, folder));
+    CloseHandle(entry);
+    return plain;
 }

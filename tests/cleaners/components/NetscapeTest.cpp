@@ -221,6 +221,34 @@ TEST_F(NetscapeCompact, AHistoryFileSettingRemovesThatFileAlone)
     EXPECT_TRUE(Exists(Nav3("neighbour.dat")));
 }
 
+// The history and cookie items remove a file, and only a file: a setting
+// that names a folder (a damaged value, or another program's) leaves it and
+// everything in it, with either option.
+TEST_F(NetscapeCompact, AHistoryOrCookieFileSettingNamingAFolderRemovesNothing)
+{
+    SwitchAll(0);
+    WriteDword(HKEY_CURRENT_USER, kSettings, "NT3History", 1);
+    WriteDword(HKEY_CURRENT_USER, kSettings, "NT3Cookies", 1);
+    WriteDword(HKEY_CURRENT_USER, kSettings, "NT4History", 1);
+    WriteDword(HKEY_CURRENT_USER, kSettings, "NT4Cookies", 1);
+    MakeFile(Nav3("Projects\\plan.doc"), 3);
+    MakeFile(Nav3("Projects\\sub\\notes.txt"), 3);
+    // The 4.x profile's history and cookie "files" are folders.
+    MakeFile(InProfile("alice", "Netscape.hst\\kept.dat"), 3);
+    MakeFile(InProfile("alice", "Cookies.txt\\kept.dat"), 3);
+    WriteString(HKEY_LOCAL_MACHINE, UserKey("alice").c_str(), "DirRoot", Profile("alice").c_str());
+    WriteString(HKEY_LOCAL_MACHINE, kUsers, "CurrentUser", "alice");
+    WriteString(HKEY_CURRENT_USER, kHistoryKey, "History File", Nav3("Projects").c_str());
+    WriteString(HKEY_CURRENT_USER, kCookiesKey, "Cookie File", (Nav3("Projects") + "\\").c_str());
+    for (BOOL recycle : {FALSE, TRUE}) {
+        Compact(recycle, TRUE);
+        EXPECT_TRUE(Exists(Nav3("Projects\\plan.doc"))) << recycle;
+        EXPECT_TRUE(Exists(Nav3("Projects\\sub\\notes.txt"))) << recycle;
+        EXPECT_TRUE(Exists(InProfile("alice", "Netscape.hst\\kept.dat"))) << recycle;
+        EXPECT_TRUE(Exists(InProfile("alice", "Cookies.txt\\kept.dat"))) << recycle;
+    }
+}
+
 TEST_F(NetscapeCompact, RecycleMovesNavigatorFilesToTheRecycleBin)
 {
     const char* recycled[] = {"nav3-cache-c41d.htm", "nav4-cache-c41d.htm", "nav3-cookies-c41d.txt"};
@@ -358,8 +386,8 @@ TEST_F(NetscapeCompact, MissingOrUnusableBrowserSettingsRemoveNothing)
 }
 
 // A setting that names the system's folders, or the user's documents, by
-// mistake or malice: nothing there is removed, a folder below the documents
-// is (it is what was asked for).
+// mistake or malice: nothing there is removed, nor in a folder below the
+// documents (another program's setting may not name the user's own files).
 TEST_F(NetscapeCompact, SettingsNamingTheSystemsOrTheUsersOwnFoldersRemoveNothingThere)
 {
     char system[MAX_PATH] = "", documents[MAX_PATH] = "";
@@ -389,7 +417,8 @@ TEST_F(NetscapeCompact, SettingsNamingTheSystemsOrTheUsersOwnFoldersRemoveNothin
         EXPECT_TRUE(Exists(sentinel)) << sentinel;
         DeleteFileA(sentinel.c_str());
     }
-    EXPECT_FALSE(Exists(documentsCache));
+    EXPECT_TRUE(Exists(documentsCache));
+    DeleteFileA(documentsCache.c_str());
     RemoveDirectoryA((std::string(documents) + "\\Cache").c_str());
 }
 

@@ -29,7 +29,7 @@ private:
 ResolvedFolder Resolved(HANDLE folder)
 {
     ResolvedFolder resolved;
-    resolved.checkable = false;
+    resolved.filesAsked = false;
     resolved.known = false;
     lstrcpyW(resolved.path, L"\xdead\xbeef");
     ResolveFolder(folder, &resolved);
@@ -49,7 +49,7 @@ TEST(FolderHandle, WineShowsLinksToFilesAsFilesSoWhereEachEntryLiesIsAsked)
     HeldFolder folder(dir / "inside");
     ASSERT_NE(INVALID_HANDLE_VALUE, folder.Handle());
     ResolvedFolder resolved = Resolved(folder.Handle());
-    EXPECT_TRUE(resolved.checkable);
+    EXPECT_TRUE(resolved.filesAsked);
     EXPECT_TRUE(resolved.known);
     EXPECT_TRUE(EndsWith(resolved.path, Widen(dir / "inside").substr(2))) << resolved.path;
 
@@ -70,19 +70,21 @@ TEST(FolderHandle, AFileLiesDirectlyInItsFolderButNotInItsParentNorThroughALink)
     ResolvedFolder inside = Resolved(folder.Handle());
     ResolvedFolder above = Resolved(parent.Handle());
 
-    HANDLE file = OpenChildFile(folder.Handle(), "file.txt");
+    const DWORD kAttributes = FILE_READ_ATTRIBUTES;
+    const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = OpenChildFile(folder.Handle(), L"file.txt", kAttributes, kShareAll, true);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     EXPECT_TRUE(LiesDirectlyIn(file, inside));
     EXPECT_FALSE(LiesDirectlyIn(file, above));
     CloseHandle(file);
 
-    HANDLE link = OpenChildFile(folder.Handle(), "link.txt");
+    HANDLE link = OpenChildFile(folder.Handle(), L"link.txt", kAttributes, kShareAll, true);
     ASSERT_NE(INVALID_HANDLE_VALUE, link);
     EXPECT_FALSE(LiesDirectlyIn(link, inside));
     CloseHandle(link);
 
     EXPECT_FALSE(LiesDirectlyIn(INVALID_HANDLE_VALUE, inside));
-    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenChildFile(parent.Handle(), "inside")); // a folder
+    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenChildFile(parent.Handle(), L"inside", kAttributes, kShareAll, true)); // a folder
 }
 
 TEST(FolderHandle, DeleteChildRemovesAFileOfTheFolderAndLeavesALinksTarget)
@@ -95,17 +97,17 @@ TEST(FolderHandle, DeleteChildRemovesAFileOfTheFolderAndLeavesALinksTarget)
     HeldFolder folder(dir.Path());
     ResolvedFolder resolved = Resolved(folder.Handle());
 
-    EXPECT_TRUE(DeleteChild(folder.Handle(), "plain.txt", resolved));
+    EXPECT_TRUE(DeleteChild(folder.Handle(), L"plain.txt", resolved));
     EXPECT_FALSE(Exists(dir / "plain.txt"));
-    EXPECT_FALSE(DeleteChild(folder.Handle(), "link.txt", resolved));
+    EXPECT_FALSE(DeleteChild(folder.Handle(), L"link.txt", resolved));
     EXPECT_TRUE(Exists(outside / "target.txt"));
-    EXPECT_FALSE(DeleteChild(folder.Handle(), "missing.txt", resolved));
+    EXPECT_FALSE(DeleteChild(folder.Handle(), L"missing.txt", resolved));
 
     // A folder not resolved where it must be is not deleted from at all.
     MakeFile(dir / "kept.txt", 1);
     ResolvedFolder unknown = resolved;
     unknown.known = false;
-    EXPECT_FALSE(DeleteChild(folder.Handle(), "kept.txt", unknown));
+    EXPECT_FALSE(DeleteChild(folder.Handle(), L"kept.txt", unknown));
     EXPECT_TRUE(Exists(dir / "kept.txt"));
 }
 
@@ -119,15 +121,15 @@ TEST(FolderHandle, DeleteChildWithoutAskingRemovesPlainFilesAndLeavesReadOnlyOne
     ASSERT_TRUE(SetFileAttributesA((dir / "readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     HeldFolder folder(dir.Path());
     ResolvedFolder plain = Resolved(folder.Handle());
-    plain.checkable = false;
+    plain.filesAsked = false;
 
-    EXPECT_TRUE(DeleteChild(folder.Handle(), "plain.txt", plain));
+    EXPECT_TRUE(DeleteChild(folder.Handle(), L"plain.txt", plain));
     EXPECT_FALSE(Exists(dir / "plain.txt"));
-    EXPECT_FALSE(DeleteChild(folder.Handle(), "readonly.txt", plain));
+    EXPECT_FALSE(DeleteChild(folder.Handle(), L"readonly.txt", plain));
     EXPECT_TRUE(Exists(dir / "readonly.txt"));
-    EXPECT_FALSE(DeleteChild(folder.Handle(), "sub", plain));
+    EXPECT_FALSE(DeleteChild(folder.Handle(), L"sub", plain));
     EXPECT_TRUE(Exists(dir / "sub"));
-    EXPECT_FALSE(DeleteChild(INVALID_HANDLE_VALUE, "readonly.txt", plain));
+    EXPECT_FALSE(DeleteChild(INVALID_HANDLE_VALUE, L"readonly.txt", plain));
     SetFileAttributesA((dir / "readonly.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

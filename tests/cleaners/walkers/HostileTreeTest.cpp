@@ -15,6 +15,7 @@
 #include <shlobj.h>
 
 #include "FolderHandle.h"
+#include "ListingWatch.h"
 #include "TestSupport.h"
 #include "TreeWalk.h"
 #include "WalkBranches.h"
@@ -415,7 +416,12 @@ TEST_P(HostileTrees, AHiddenFolderHoldingALinkAtAnyDepthStaysWhole)
     EXPECT_TRUE(Exists(dir / "near\\mine.txt"));
     EXPECT_TRUE(Exists(dir / "near\\link"));
     EXPECT_TRUE(Exists(dir / "deep\\a\\b\\mine.txt"));
-    EXPECT_FALSE(Exists(dir / "clean"));
+    // Where the shell deletes for good, Wine's road keeps the scan's pins of
+    // the folders inside until it returns: their files go, they stay.
+    if (RecycleBinUnusable() && Branch() == kWalkWine)
+        EXPECT_FALSE(Exists(dir / "clean\\sub\\junk.txt"));
+    else
+        EXPECT_FALSE(Exists(dir / "clean"));
     EXPECT_TRUE(Exists(outside / "precious.txt"));
     EXPECT_TRUE(Exists(dir / "near\\link\\precious.txt"));
     if (!RecycleBinUnusable()) {
@@ -473,56 +479,44 @@ TEST_P(HostileTrees, NamesTheFileFunctionsWouldReadDifferentlyAreRemovedByShortN
 // --- Folders replaced by links while the walk goes on -----------------------
 
 struct Swap {
-    std::string when;    // the search pattern whose listing triggers the swap
+    std::string when;    // where the folder lies whose listing triggers the swap
     std::string folder;  // the folder to replace with a link
     std::string movedTo; // where the real folder goes
     std::string target;  // what the link points at
     bool done;
 };
 Swap g_swap;
-void* g_realFindFirst = NULL;
-void* g_realFindNext = NULL;
-HANDLE g_swapFind = NULL;
+bool g_swapFromUnix = false; // else as another Windows program would
 
 void SwapNow()
 {
     if (g_swap.done)
         return;
     g_swap.done = true;
-    // From outside Wine: the walk holds the folder open, which stops Windows
-    // programs from renaming it.
-    EXPECT_EQ(0u, RunShellScript("mv " + ShellQuoted(UnixPath(g_swap.folder)) + " " +
-                                 ShellQuoted(UnixPath(g_swap.movedTo)) + " && ln -s " +
-                                 ShellQuoted(UnixPath(g_swap.target)) + " " +
-                                 ShellQuoted(UnixPath(g_swap.folder))))
+    // From outside Wine, on Wine's road: the walk holds the folder open,
+    // which stops Windows programs from renaming it, but not Unix ones. On
+    // the roads of Windows a program renames the folder, which a walk's pin
+    // of it refuses, and puts a link in its place.
+    if (!g_swapFromUnix && !MoveFileA(g_swap.folder.c_str(), g_swap.movedTo.c_str()))
+        return;
+    std::string move = "mv " + ShellQuoted(UnixPath(g_swap.folder)) + " " + ShellQuoted(UnixPath(g_swap.movedTo));
+    EXPECT_EQ(0u, RunShellScript((g_swapFromUnix ? move + " && " : std::string()) + "ln -s " +
+                                 ShellQuoted(UnixPath(g_swap.target)) + " " + ShellQuoted(UnixPath(g_swap.folder))))
         << g_swap.folder;
 }
 
 // Swaps just before the listing of `when` begins.
-HANDLE WINAPI SwapBeforeListing(LPCSTR pattern, LPWIN32_FIND_DATAA data)
+void SwapBeforeListing(const std::string& folder, bool begun)
 {
-    if (lstrcmpiA(pattern, g_swap.when.c_str()) == 0)
+    if (!begun && lstrcmpiA(folder.c_str(), g_swap.when.c_str()) == 0)
         SwapNow();
-    typedef HANDLE(WINAPI * FindFirst)(LPCSTR, LPWIN32_FIND_DATAA);
-    return reinterpret_cast<FindFirst>(g_realFindFirst)(pattern, data);
 }
 
-// Swaps just after the listing of `when` has begun (its first entry read).
-HANDLE WINAPI SwapAfterListingBegan(LPCSTR pattern, LPWIN32_FIND_DATAA data)
+// Swaps just after the listing of `when` has begun (its first entries read).
+void SwapAfterListingBegan(const std::string& folder, bool begun)
 {
-    typedef HANDLE(WINAPI * FindFirst)(LPCSTR, LPWIN32_FIND_DATAA);
-    HANDLE find = reinterpret_cast<FindFirst>(g_realFindFirst)(pattern, data);
-    if (lstrcmpiA(pattern, g_swap.when.c_str()) == 0)
-        g_swapFind = find;
-    return find;
-}
-
-BOOL WINAPI SwapOnNextEntry(HANDLE find, LPWIN32_FIND_DATAA data)
-{
-    if (find == g_swapFind)
+    if (begun && lstrcmpiA(folder.c_str(), g_swap.when.c_str()) == 0)
         SwapNow();
-    typedef BOOL(WINAPI * FindNext)(HANDLE, LPWIN32_FIND_DATAA);
-    return reinterpret_cast<FindNext>(g_realFindNext)(find, data);
 }
 
 class FolderSwaps : public WalkBranches {
@@ -542,7 +536,7 @@ protected:
         MakeFile(outside_ / "deep\\two.txt", 1);
         MakeFile(outside_ / "deep\\three.txt", 1);
         g_swap = Swap{"", "", moved_ / "folder", "", false};
-        g_swapFind = NULL;
+        g_swapFromUnix = false;
     }
 
     void ExpectOutsideIntact()
@@ -558,21 +552,16 @@ protected:
         WalkBranches::SetUp();
         if (!FolderLinks())
             GTEST_SKIP() << "no links on this branch";
+        g_swapFromUnix = Branch() == kWalkWine;
     }
 
-    // Removes the tree with recycle mode `recycle` while `findFirst` (one of
-    // the swapping hooks) and SwapOnNextEntry watch its listings; the tree's
-    // swapped folder is made anew afterwards.
-    void Run(void* findFirst, BOOL recycle)
+    // Removes the tree with recycle mode `recycle` while `swap` (one of the
+    // swapping watches) watches its listings; the tree's swapped folder is
+    // made anew afterwards.
+    void Run(ListingWatch::Callback swap, BOOL recycle)
     {
-        HMODULE self = GetModuleHandleA(NULL);
         {
-            ImportHook first(self, "kernel32.dll", "FindFirstFileA", findFirst);
-            ImportHook next(self, "kernel32.dll", "FindNextFileA", reinterpret_cast<void*>(SwapOnNextEntry));
-            ASSERT_TRUE(first.Hooked() && next.Hooked());
-            g_realFindFirst = first.Original();
-            g_realFindNext = next.Original();
-            g_swapFind = NULL;
+            ListingWatch watch(swap);
             RemoveTree(dir_.Path().c_str(), recycle, TRUE);
         }
         EXPECT_TRUE(g_swap.done);
@@ -588,8 +577,9 @@ protected:
 TEST_P(FolderSwaps, AFolderReplacedByALinkJustBeforeItIsListedIsLeft)
 {
     for (BOOL recycle : {FALSE, TRUE}) {
-        g_swap = Swap{dir_ / "mid\\*.*", dir_ / "mid", moved_ / (recycle ? "r" : "d"), outside_ / "mid", false};
-        Run(reinterpret_cast<void*>(SwapBeforeListing), recycle);
+        g_swap = Swap{WhereItLies(dir_ / "mid"), dir_ / "mid", moved_ / (recycle ? "r" : "d"), outside_ / "mid",
+                      false};
+        Run(SwapBeforeListing, recycle);
     }
 }
 
@@ -597,8 +587,9 @@ TEST_P(FolderSwaps, AFolderReplacedByALinkAfterItsParentListedItIsNotEntered)
 {
     for (BOOL recycle : {FALSE, TRUE}) {
         // The top's listing has begun: every later entry comes after the swap.
-        g_swap = Swap{dir_ / "*.*", dir_ / "mid", moved_ / (recycle ? "r" : "d"), outside_ / "mid", false};
-        Run(reinterpret_cast<void*>(SwapAfterListingBegan), recycle);
+        g_swap = Swap{WhereItLies(dir_.Path()), dir_ / "mid", moved_ / (recycle ? "r" : "d"), outside_ / "mid",
+                      false};
+        Run(SwapAfterListingBegan, recycle);
     }
 }
 
@@ -607,9 +598,9 @@ TEST_P(FolderSwaps, AFolderAboveTheOneBeingWalkedReplacedByALinkRedirectsNothing
     for (BOOL recycle : {FALSE, TRUE}) {
         // While mid\deep is listed, mid becomes a link to an outside folder
         // that holds deep\one.txt and the rest under the same names.
-        g_swap = Swap{dir_ / "mid\\deep\\*.*", dir_ / "mid", moved_ / (recycle ? "r" : "d"),
+        g_swap = Swap{WhereItLies(dir_ / "mid\\deep"), dir_ / "mid", moved_ / (recycle ? "r" : "d"),
                       outside_.Path(), false};
-        Run(reinterpret_cast<void*>(SwapAfterListingBegan), recycle);
+        Run(SwapAfterListingBegan, recycle);
     }
 }
 
@@ -625,20 +616,11 @@ TEST_P(FolderSwaps, ALinkOnTheWayTurnedElsewhereOnceTheFolderIsOpenRedirectsNoth
         MakeFile(ordinary / "mid\\deep\\one.txt", 1);
         ASSERT_TRUE(MakeUnixLink(ordinary.Path(), dir_ / "listed"));
         // Turned just before the folder's listing begins: the walk has
-        // opened and judged the folder, and lists it by where it lies.
-        char physical[MAX_PATH + 1] = "";
-        HANDLE folder = CreateFileA(ordinary.Path().c_str(), 0, 7, NULL, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, NULL);
-        ASSERT_NE(INVALID_HANDLE_VALUE, folder);
-        PhysicalPathOf(folder, physical);
-        CloseHandle(folder);
-        g_swap = Swap{std::string(physical[0] != '\0' ? physical : (dir_ / "listed").c_str()) + "\\*.*",
-                      dir_ / "listed", moved_ / (recycle ? "r" : "d"), outside_.Path(), false};
+        // opened and judged the folder, and lists it through its handle.
+        g_swap = Swap{WhereItLies(ordinary.Path()), dir_ / "listed", moved_ / (recycle ? "r" : "d"), outside_.Path(),
+                      false};
         {
-            HMODULE self = GetModuleHandleA(NULL);
-            ImportHook first(self, "kernel32.dll", "FindFirstFileA", reinterpret_cast<void*>(SwapBeforeListing));
-            ASSERT_TRUE(first.Hooked());
-            g_realFindFirst = first.Original();
+            ListingWatch watch(SwapBeforeListing);
             EXPECT_EQ(1, RemoveTree((dir_ / "listed").c_str(), recycle, TRUE));
         }
         EXPECT_TRUE(g_swap.done);

@@ -247,27 +247,43 @@ TEST(RemoveTree, TheProfileFolderAndItsParentsAreLeftAloneButFoldersInsideAreCle
     EXPECT_TRUE(Exists(dir / "profile\\Temp"));
 }
 
-// Paths near MAX_PATH: an entry whose path would not fit is skipped whole.
-TEST(RemoveTree, EntriesWhosePathsWouldNotFitAreSkipped)
+// Entries whose paths run past 260 characters: reached through their
+// folders' handles and removed (or recycled by their short names, where the
+// path of those fits); measured as well. Only a path that is too long to be
+// named at all is refused.
+TEST(RemoveTree, EntriesPast260CharactersAreReached)
 {
-    ScratchDir dir("remove-long");
-    // A folder whose own path is 249 characters long.
-    std::string folder = dir.Path() + "\\";
-    folder += std::string(249 - folder.size(), 'f');
-    ASSERT_EQ(249u, folder.size());
-    MakeDirs(folder);
-    MakeFile(folder + "\\short.txt", 1); // 259 characters, the longest path Windows takes
-    std::wstring wideFolder(folder.begin(), folder.end());
-    std::wstring longName = L"\\\\?\\" + wideFolder + L"\\a-name-that-goes-past-the-limit.txt";
-    HANDLE file = CreateFileW(longName.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
+    for (BOOL recycle : {FALSE, TRUE}) {
+        ScratchDir dir("remove-long");
+        // A folder whose own path is 249 characters long.
+        std::string folder = dir.Path() + "\\";
+        folder += std::string(249 - folder.size(), 'f');
+        ASSERT_EQ(249u, folder.size());
+        MakeDirs(folder);
+        MakeFile(folder + "\\short.txt", 1); // 259 characters, the longest path Windows takes
+        std::wstring wideFolder = L"\\\\?\\" + Widen(folder);
+        const std::wstring longNames[] = {wideFolder + L"\\a-name-that-goes-past-the-limit.txt",
+                                          wideFolder + L"\\deeper-than-the-limit\\inside.txt",
+                                          wideFolder + L"\\deeper-than-the-limit\\more\\and-more.txt"};
+        CreateDirectoryW((wideFolder + L"\\deeper-than-the-limit").c_str(), NULL);
+        CreateDirectoryW((wideFolder + L"\\deeper-than-the-limit\\more").c_str(), NULL);
+        for (const std::wstring& name : longNames) {
+            HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+            ASSERT_NE(INVALID_HANDLE_VALUE, file);
+            DWORD written = 0;
+            WriteFile(file, "12345", 5, &written, NULL);
+            CloseHandle(file);
+        }
+        EXPECT_EQ(16u, GetTreeSize(dir.Path().c_str())) << recycle;
 
-    EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), FALSE, TRUE));
-    EXPECT_FALSE(Exists(folder + "\\short.txt"));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(longName.c_str()));
-    DeleteFileW(longName.c_str());
-
+        EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), recycle, TRUE)) << recycle;
+        EXPECT_FALSE(Exists(folder + "\\short.txt")) << recycle;
+        for (const std::wstring& name : longNames)
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(name.c_str())) << recycle;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((wideFolder + L"\\deeper-than-the-limit").c_str()));
+        EXPECT_TRUE(Exists(dir.Path()));
+        EmptyTrash();
+    }
     std::string tooLong = "C:\\" + std::string(300, 'x');
     EXPECT_EQ(0, RemoveTree(tooLong.c_str(), FALSE, TRUE));
     EXPECT_EQ(0u, GetTreeSize(tooLong.c_str()));
@@ -397,7 +413,7 @@ TEST(CleaningRun, WorksOutTheProtectedFoldersOnceAndNotForPathsThatLeadNowhere)
     g_realSpecialFolder = hook.Original();
     g_specialFolderLooks = 0;
     {
-        CleaningRun run(FALSE, TRUE);
+        CleaningRun run(kNamedByUser, FALSE, TRUE);
         for (int i = 0; i < 50; ++i)
             EXPECT_EQ(0, run.Remove((dir / ("missing-" + std::to_string(i))).c_str()));
         EXPECT_EQ(0, run.Remove("relative"));
@@ -511,27 +527,65 @@ TEST(WalkPlatform, TheRealDriveCheckOf95And98FailsClosedWhereItCannotAsk)
     EXPECT_TRUE(Exists(dir / "junk.txt"));
 }
 
-TEST(WalkPlatform, EachBranchLacksWhatItsSystemLacks)
+TEST(WalkPlatform, EachBranchHasTheCapabilitiesOfItsSystem)
 {
     WalkBranch own = UseWalkBranch(kWalkWindows9x);
-    EXPECT_FALSE(Platform().OpensFolders());
-    EXPECT_EQ(nullptr, Platform().createFile);
+    EXPECT_EQ(kReachByName, Platform().reach);
+    EXPECT_EQ(nullptr, Platform().calls.createFile);
+    EXPECT_EQ(nullptr, Platform().calls.queryDirectory);
+    EXPECT_EQ(nullptr, Platform().calls.createFileW);
     UseWalkBranch(kWalkWindowsNT4);
-    EXPECT_TRUE(Platform().OpensFolders());
-    EXPECT_NE(nullptr, Platform().createFile);
+    EXPECT_EQ(kReachByHandle, Platform().reach);
+    EXPECT_NE(nullptr, Platform().calls.queryDirectory);
+    EXPECT_FALSE(Platform().opensLinksAsThemselves);
     EXPECT_EQ(0u, Platform().reparseFlag);
-    EXPECT_EQ(nullptr, Platform().finalPath);
+    EXPECT_FALSE(Platform().tellsFinalPath);
+    EXPECT_EQ(nullptr, Platform().calls.setThreadErrorMode);
+    EXPECT_TRUE(Platform().subfolderPinsBlockMoves);
     UseWalkBranch(kWalkWindows2000);
+    EXPECT_TRUE(Platform().opensLinksAsThemselves);
     EXPECT_EQ(static_cast<DWORD>(FILE_FLAG_OPEN_REPARSE_POINT), Platform().reparseFlag);
-    EXPECT_EQ(nullptr, Platform().finalPath);
+    EXPECT_FALSE(Platform().tellsFinalPath);
+    EXPECT_EQ(nullptr, Platform().calls.finalPath);
     UseWalkBranch(kWalkWindowsVista);
-    EXPECT_NE(nullptr, Platform().finalPath);
+    EXPECT_TRUE(Platform().tellsFinalPath);
     EXPECT_FALSE(Platform().filesHideLinks);
+    EXPECT_FALSE(Platform().drivesInUnixTree);
+    EXPECT_NE(nullptr, Platform().calls.setThreadErrorMode);
+    EXPECT_TRUE(Platform().subfolderPinsBlockMoves);
     UseWalkBranch(kWalkWine);
     EXPECT_TRUE(Platform().filesHideLinks);
-    EXPECT_NE(nullptr, Platform().unixName);
+    EXPECT_TRUE(Platform().drivesInUnixTree);
+    EXPECT_FALSE(Platform().subfolderPinsBlockMoves);
     UseWalkBranch(own);
     EXPECT_EQ(kWalkWine, own); // the tests run under Wine
+}
+
+// A Windows NT whose ntdll lacks a call the walks need has no road that
+// keeps the rules: nothing is walked, measured or removed there.
+TEST(WalkPlatform, AnNTWithoutTheNativeCallsReachesNothing)
+{
+    ScratchDir dir("platform-nothing");
+    WalkCalls calls = SystemWalkCalls();
+    calls.queryDirectory = NULL;
+    EXPECT_EQ(kReachNothing, PlatformFor(kWalkWindowsVista, calls).reach);
+    EXPECT_EQ(kReachByName, PlatformFor(kWalkWindows9x, calls).reach);
+    EXPECT_EQ(kReachByHandle, PlatformFor(kWalkWindowsNT4, SystemWalkCalls()).reach);
+    WalkBranch own = UseWalkBranch(kWalkWine);
+    UseWalkCalls(&calls);
+    for (WalkBranch branch : {kWalkWindowsNT4, kWalkWindows2000, kWalkWindowsVista, kWalkWine}) {
+        UseWalkBranch(branch);
+        EXPECT_EQ(kReachNothing, Platform().reach) << branch;
+        MakeFile(dir / "sub\\junk.txt", 3);
+        EXPECT_EQ(0u, GetTreeSize(dir.Path().c_str())) << branch;
+        EXPECT_EQ(0, RemoveTree(dir.Path().c_str(), FALSE, TRUE)) << branch;
+        EXPECT_EQ(0, RemoveTree((dir / "sub\\junk.txt").c_str(), FALSE, TRUE)) << branch;
+        EXPECT_TRUE(Exists(dir / "sub\\junk.txt")) << branch;
+    }
+    UseWalkCalls(NULL);
+    UseWalkBranch(own);
+    EXPECT_EQ(1, RemoveTree(dir.Path().c_str(), FALSE, TRUE));
+    EXPECT_FALSE(Exists(dir / "sub"));
 }
 
 } // namespace

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "ImportHook.h"
+#include "ListingWatch.h"
 #include "TestSupport.h"
 #include "TreeWalk.h"
 #include "WalkBranches.h"
@@ -40,13 +40,15 @@ struct Node {
     std::wstring target;   // links: the Windows path they point at
     DWORD sizeThroughLink; // file links: the size of what they point at
     // Read back once the tree is made:
-    DWORD actual;          // attributes as listed
-    std::string address;   // the ANSI name a walker can address it by; "" when none
+    DWORD actual;              // attributes as listed
+    std::string spelling;      // the ANSI name the shell may be handed for it; "" when none
+    std::string shortSpelling; // the same for its short name
+    std::string ansiName;      // 95 and 98: the name the ANSI listing gives, when usable, else its short name
 };
 
 // A name the file functions and the shell read as exactly that entry: no
 // wildcard, separator, stream colon or control character, not only dots,
-// and no trailing dot or space.
+// no trailing dot or space, no device name.
 bool UsableName(const std::string& name)
 {
     if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos)
@@ -56,7 +58,31 @@ bool UsableName(const std::string& name)
             return false;
     if (name.find_first_not_of('.') == std::string::npos)
         return false;
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    CharUpperA(&base[0]);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (base == device)
+            return false;
+    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+        base[3] >= '0' && base[3] <= '9')
+        return false;
     return name.back() != '.' && name.back() != ' ';
+}
+
+// The ANSI form of a wide name when the code page reads it back as exactly
+// that name and it is usable; "" otherwise.
+std::string ExactSpelling(const std::wstring& name)
+{
+    if (name.empty())
+        return "";
+    char narrow[MAX_PATH * 2] = "";
+    int bytes = WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow, sizeof(narrow), NULL, NULL);
+    wchar_t back[MAX_PATH * 2] = L"";
+    if (bytes <= 0 || MultiByteToWideChar(CP_ACP, 0, narrow, -1, back, MAX_PATH * 2) <= 0 || name != back)
+        return "";
+    return UsableName(narrow) ? narrow : "";
 }
 
 std::string Narrow(const std::wstring& text)
@@ -156,7 +182,7 @@ public:
             text += line + Narrow(WidePath(static_cast<int>(i)).substr(4 + root_.size()));
             if (!node.target.empty())
                 text += " -> " + Narrow(node.target);
-            text += node.address.empty() ? "  (no usable name)\n" : "  as " + node.address + "\n";
+            text += node.spelling.empty() ? "  (no ANSI spelling)\n" : "  as " + node.spelling + "\n";
         }
         return text;
     }
@@ -166,16 +192,37 @@ public:
             return WideRoot();
         return WidePath(nodes_[index].parent) + L"\\" + nodes_[index].name;
     }
-    // The path by which the walker addresses the node ("" when it cannot).
-    std::string WalkPath(int index) const
+    // The path the shell may be handed for the node ("" when none): exact
+    // spellings all the way, the short name where the own one makes it too
+    // long for 260 characters.
+    std::string ShellPath(int index) const
     {
         if (index == 0)
             return root_;
-        std::string parent = WalkPath(nodes_[index].parent);
-        if (parent.empty() || nodes_[index].address.empty())
+        std::string parent = ShellPath(nodes_[index].parent);
+        const Node& node = nodes_[index];
+        if (parent.empty() || node.spelling.empty())
             return "";
-        return parent + "\\" + nodes_[index].address;
+        if (parent.size() + 1 + node.spelling.size() <= MAX_PATH)
+            return parent + "\\" + node.spelling;
+        if (!node.shortSpelling.empty() && parent.size() + 1 + node.shortSpelling.size() <= MAX_PATH)
+            return parent + "\\" + node.shortSpelling;
+        return "";
     }
+    // 95 and 98: the path a walk reaches the node by, in the ANSI listing's
+    // names, when it fits 260 characters ("" otherwise).
+    std::string NamePath(int index) const
+    {
+        if (index == 0)
+            return root_;
+        std::string parent = NamePath(nodes_[index].parent);
+        const Node& node = nodes_[index];
+        if (parent.empty() || node.ansiName.empty() || parent.size() + 1 + node.ansiName.size() > MAX_PATH)
+            return "";
+        return parent + "\\" + node.ansiName;
+    }
+    // The node's path by its own names (as long as it is).
+    std::string FullPath(int index) const { return Narrow(WidePath(index).substr(4)); }
 
 private:
     bool Chance(int percent) { return static_cast<int>(random_() % 100) < percent; }
@@ -268,9 +315,12 @@ private:
                 continue;
             }
             node.actual = found->second.dwFileAttributes;
-            std::string own = Narrow(node.name);
-            std::string shortName = Narrow(found->second.cAlternateFileName);
-            node.address = UsableName(own) ? own : UsableName(shortName) ? shortName : "";
+            node.shortSpelling = ExactSpelling(found->second.cAlternateFileName);
+            std::string own = Narrow(node.name), shortName = Narrow(found->second.cAlternateFileName);
+            node.ansiName = UsableName(own) ? own : UsableName(shortName) ? shortName : "";
+            node.spelling = ExactSpelling(node.name);
+            if (node.spelling.empty())
+                node.spelling = node.shortSpelling;
             if (node.kind == Kind::Folder)
                 ReadBack(static_cast<int>(i));
         }
@@ -292,9 +342,9 @@ enum class After { Gone, Stays, Either };
 // What a walk with these flags must leave, node by node.
 class Model {
 public:
-    Model(Tree& tree, bool recycle, bool removeFolders, bool binUsable)
-        : tree_(tree), recycle_(recycle), removeFolders_(removeFolders), binUsable_(binUsable),
-          after_(tree.Nodes().size(), After::Stays)
+    Model(Tree& tree, bool recycle, bool removeFolders, bool binUsable, bool wine, bool byName)
+        : tree_(tree), recycle_(recycle), removeFolders_(removeFolders), binUsable_(binUsable), wine_(wine),
+          byName_(byName), after_(tree.Nodes().size(), After::Stays)
     {
         after_[0] = After::Stays;
         Walk(0);
@@ -302,20 +352,22 @@ public:
 
     After Of(int index) const { return after_[index]; }
 
-    // GetTreeSize of the top: every file reachable through plain folders.
-    static DWORD Size(Tree& tree, int folder = 0)
+    // GetTreeSize of the top: every file reachable through plain folders,
+    // whatever the length of its path (on 95 and 98, whose walks go by path,
+    // every file whose path fits).
+    static DWORD Size(Tree& tree, bool byName, int folder = 0)
     {
         DWORD total = 0;
         std::vector<Node>& nodes = tree.Nodes();
         for (size_t i = 1; i < nodes.size(); ++i) {
             const Node& node = nodes[i];
             if (node.parent != folder || node.actual == INVALID_FILE_ATTRIBUTES ||
-                !FitsTheBuffers(tree, static_cast<int>(i), node))
+                !Reachable(tree, byName, static_cast<int>(i)))
                 continue;
             if ((node.actual & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
                 continue;
             if (node.actual == FILE_ATTRIBUTE_DIRECTORY)
-                total += Size(tree, static_cast<int>(i));
+                total += Size(tree, byName, static_cast<int>(i));
             else if ((node.actual & FILE_ATTRIBUTE_DIRECTORY) == 0 && !node.locked)
                 total += node.kind == Kind::FileLink ? node.sizeThroughLink : node.size;
         }
@@ -323,26 +375,14 @@ public:
     }
 
 private:
-    // Whether the walker's path to the node fits its path buffer of MAX_PATH
-    // characters (a subfolder's with its trailing backslash) and the node
-    // can be addressed at all: what measuring needs.
-    static bool FitsTheBuffers(Tree& tree, int index, const Node& node)
+    // Whether a walk reaches the node at all: through handles always; by
+    // path where the path fits (a folder's with room for "\\*.*").
+    static bool Reachable(Tree& tree, bool byName, int index)
     {
-        std::string path = tree.WalkPath(index);
-        return !path.empty() && path.size() + (node.kind == Kind::Folder ? 1 : 0) <= MAX_PATH;
-    }
-
-    // Whether the node can be removed through its path: what removing needs.
-    static bool Fits(Tree& tree, int index, const Node& node)
-    {
-        std::string path = tree.WalkPath(index);
-        if (path.empty())
-            return false;
-        // A folder's listing pattern (its path, "\\" and "*.*") and a file's
-        // path may take MAX_PATH characters (see Walk for the longest files).
-        if (node.kind == Kind::Folder)
-            return path.size() + 4 <= MAX_PATH;
-        return path.size() <= MAX_PATH;
+        if (!byName)
+            return true;
+        std::string path = tree.NamePath(index);
+        return !path.empty() && (tree.Nodes()[index].kind != Kind::Folder || path.size() + 4 <= MAX_PATH + 3);
     }
 
     std::vector<int> Children(int folder) const
@@ -362,8 +402,7 @@ private:
     }
 
     // Whether the shell may take the folder whole: no link at any depth
-    // (Wine lists a link to a file as a file; the walker finds it out), every
-    // folder in it addressable, and its path fits.
+    // (Wine lists a link to a file as a file; the walker finds it out).
     bool HoldsNoLink(int folder) const
     {
         for (int child : Children(folder)) {
@@ -372,20 +411,21 @@ private:
                 continue;
             if ((node.actual & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || node.kind == Kind::FileLink)
                 return false;
-            if ((node.actual & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-                (!Fits(tree_, child, node) || !HoldsNoLink(child)))
+            if ((node.actual & FILE_ATTRIBUTE_DIRECTORY) != 0 && (!Reachable(tree_, byName_, child) || !HoldsNoLink(child)))
                 return false;
         }
         return true;
     }
 
     // What may keep the shell's whole-folder removal from finishing: a file
-    // held open, a dangling link (never listed) when the shell deletes.
+    // held open, a dangling link (never listed) when the shell deletes, and
+    // on Wine, where the scan's pins stay, a folder inside when it deletes.
     bool Uncertain(int folder) const
     {
         for (int child : Children(folder)) {
             const Node& node = tree_.Nodes()[child];
-            if (node.locked || (node.kind == Kind::Dangling && !binUsable_) || Uncertain(child))
+            if (node.locked || (node.kind == Kind::Dangling && !binUsable_) ||
+                (wine_ && !binUsable_ && node.kind == Kind::Folder) || Uncertain(child))
                 return true;
         }
         return false;
@@ -399,7 +439,7 @@ private:
             const Node& node = tree_.Nodes()[child];
             After after = After::Stays;
             if (node.actual == INVALID_FILE_ATTRIBUTES || (node.actual & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-                node.kind == Kind::FileLink || !Fits(tree_, child, node)) {
+                node.kind == Kind::FileLink || !Reachable(tree_, byName_, child)) {
                 // Links stay, those to files too: Wine lists one as a file,
                 // and deleting it would delete what it points at.
                 Mark(child, After::Stays);
@@ -410,16 +450,18 @@ private:
                     after = After::Either;
                 after_[child] = after;
             } else if ((node.actual & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                if (recycle_ && HoldsNoLink(child))
+                // Whole, to the Recycle Bin, by a path the shell can be handed.
+                if (recycle_ && !ShellPath(child).empty() && HoldsNoLink(child))
                     Mark(child, Uncertain(child) ? After::Either : After::Gone);
                 else
                     Mark(child, After::Stays);
                 after = after_[child];
             } else {
-                after = FileAfter(node);
-                // A file whose path takes all MAX_PATH characters: whether
-                // the system can tell where it lies depends on the Wine.
-                if (after == After::Gone && tree_.WalkPath(child).size() == MAX_PATH)
+                after = FileAfter(node, !ShellPath(child).empty());
+                // Where the system must be asked where a file lies (Wine),
+                // whether it tells that of a path this long depends on the
+                // Wine.
+                if (after == After::Gone && wine_ && tree_.FullPath(child).size() > 255)
                     after = After::Either;
                 after_[child] = after;
             }
@@ -428,6 +470,8 @@ private:
         }
         return emptied;
     }
+
+    std::string ShellPath(int index) const { return byName_ ? tree_.NamePath(index) : tree_.ShellPath(index); }
 
     // Whether anything below the folder may or may not go.
     bool Either(int folder) const
@@ -438,18 +482,22 @@ private:
         return false;
     }
 
-    After FileAfter(const Node& node) const
+    // A file goes to the shell by its shell path, else (no such path) it is
+    // deleted through its folder; deleting refuses a read-only file, and so
+    // does the shell when the Recycle Bin cannot take it.
+    After FileAfter(const Node& node, bool shellPath) const
     {
         if (node.locked)
             return After::Stays;
         bool readOnly = (node.actual & FILE_ATTRIBUTE_READONLY) != 0;
-        if (readOnly && (!recycle_ || !binUsable_))
-            return After::Stays; // deleting refuses a read-only file
+        bool toShell = recycle_ && shellPath;
+        if (readOnly && (!toShell || !binUsable_))
+            return After::Stays;
         return After::Gone;
     }
 
     Tree& tree_;
-    bool recycle_, removeFolders_, binUsable_;
+    bool recycle_, removeFolders_, binUsable_, wine_, byName_;
     std::vector<After> after_;
 };
 
@@ -589,13 +637,13 @@ TEST_P(WalkModel, RandomTreesLoseExactlyWhatTheRulesSayAndNothingOutside)
         tree.Make();
         {
             Locks locks(tree);
-            EXPECT_EQ(Model::Size(tree), GetTreeSize(root.c_str()));
+            EXPECT_EQ(Model::Size(tree, Branch() == kWalkWindows9x), GetTreeSize(root.c_str()));
         }
         for (int flags = 0; flags < 4; ++flags) {
             const bool recycle = flags >= 2, removeFolders = (flags & 1) != 0;
             SCOPED_TRACE(Flags(recycle, removeFolders));
             tree.Make();
-            Model model(tree, recycle, removeFolders, binUsable);
+            Model model(tree, recycle, removeFolders, binUsable, FileLinks(), Branch() == kWalkWindows9x);
             {
                 Locks locks(tree);
                 EXPECT_EQ(1, RemoveTree(root.c_str(), recycle, removeFolders, protectedFolders));
@@ -641,18 +689,20 @@ struct Mutator {
     int budget;
     int done;
     std::string log; // the changes made, to reproduce a failure
+    bool fromUnix;   // folders renamed from outside Wine, else as a Windows program does
 };
 Mutator* g_mutator = NULL;
-void* g_realFindNext = NULL;
 
 // Every so often during a walk, a folder of the tree becomes a link to the
-// sentinel tree (renamed away from outside Wine, which the walk's open
-// folders cannot stop), a file appears, or a file goes.
-BOOL WINAPI MutatingFindNext(HANDLE find, LPWIN32_FIND_DATAA data)
+// sentinel tree, a file appears, or a file goes: before and after each batch
+// of a listing. On Wine's road the folder is renamed away from outside Wine,
+// which the walk's open folders cannot stop; on the roads of Windows as a
+// Windows program renames it, which a walk's pin of it refuses.
+void MutatingListing(const std::string&, bool)
 {
     Mutator* mutator = g_mutator;
     if (mutator != NULL && mutator->budget > 0 && mutator->tree->Nodes().size() > 1 &&
-        mutator->random() % 4 == 0) {
+        mutator->random() % 3 == 0) {
         --mutator->budget;
         std::vector<Node>& nodes = mutator->tree->Nodes();
         int index = 1 + static_cast<int>(mutator->random() % (nodes.size() - 1));
@@ -668,8 +718,16 @@ BOOL WINAPI MutatingFindNext(HANDLE find, LPWIN32_FIND_DATAA data)
             script = "p=$(dirname " + entry + ")\n[ \"$(realpath \"$p\")\" = \"$p\" ] || exit 3\n";
             if (node.kind == Kind::Folder) {
                 std::string folder = mutator->random() % 2 ? mutator->outside : mutator->outside + "\\folder";
-                script += "[ -d " + entry + " ] && [ ! -L " + entry + " ] || exit 3\nmv " + entry + " " +
-                          ShellQuoted(unixPath + moved) + "\nln -s " + ShellQuoted(UnixPath(folder)) + " " + entry;
+                script += "[ -d " + entry + " ] && [ ! -L " + entry + " ] || exit 3\n";
+                std::string link = "ln -s " + ShellQuoted(UnixPath(folder)) + " " + entry;
+                if (mutator->fromUnix) {
+                    script += "mv " + entry + " " + ShellQuoted(unixPath + moved) + "\n" + link;
+                } else {
+                    std::wstring path = mutator->tree->WidePath(index);
+                    bool renamed = RunShellScript(script) == 0 &&
+                                   MoveFileW(path.c_str(), (path + Widen(moved)).c_str());
+                    script = renamed ? link : "";
+                }
             } else if (mutator->random() % 2) {
                 script += "rm -f " + entry + " || true";
             } else {
@@ -681,8 +739,6 @@ BOOL WINAPI MutatingFindNext(HANDLE find, LPWIN32_FIND_DATAA data)
             mutator->log += "  " + script + "\n";
         }
     }
-    typedef BOOL(WINAPI * FindNext)(HANDLE, LPWIN32_FIND_DATAA);
-    return reinterpret_cast<FindNext>(g_realFindNext)(find, data);
 }
 
 TEST_P(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
@@ -697,10 +753,8 @@ TEST_P(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
     const std::string outside = scratch / "outside";
     MakeOutside(outside);
     const Snapshot sentinel = SnapshotOf(outside);
-    ImportHook next(GetModuleHandleA(NULL), "kernel32.dll", "FindNextFileA",
-                    reinterpret_cast<void*>(MutatingFindNext));
-    ASSERT_TRUE(next.Hooked());
-    g_realFindNext = next.Original();
+    ListingWatch watch(MutatingListing);
+    ListingWatch::EveryBatch(true);
     int runs = 0, mutations = 0;
     for (unsigned seed = first; seed < first + trees && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -710,7 +764,7 @@ TEST_P(WalkModel, TreesChangedWhileWalkedNeverReachOutside)
             const bool recycle = flags >= 2, removeFolders = (flags & 1) != 0;
             SCOPED_TRACE(Flags(recycle, removeFolders));
             tree.Make();
-            Mutator mutator = {std::mt19937(seed * 4 + flags), &tree, outside, 3, 0, ""};
+            Mutator mutator = {std::mt19937(seed * 4 + flags), &tree, outside, 3, 0, "", Branch() == kWalkWine};
             g_mutator = &mutator;
             RemoveTree(root.c_str(), recycle, removeFolders, protectedFolders);
             GetTreeSize(root.c_str());
