@@ -2,7 +2,7 @@
 # tables (tools/check_pe.py): the build fails when an image imports anything
 # that Windows 95 with DCOM or NT 4.0 does not export (tools/win95-nt4-imports.txt),
 # imports from a DLL other than the system's own, or exports decorated names.
-# The component server must export exactly its five entry points.
+# The component servers must export exactly their five entry points.
 if(NOT LS_ARCH STREQUAL i686)
   return()
 endif()
@@ -18,7 +18,7 @@ add_custom_target(check_images ALL
   COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/check_pe.py
           --allowed ${PROJECT_SOURCE_DIR}/tools/win95-nt4-imports.txt
           --exports DllMain,DllCanUnloadNow,DllGetClassObject,DllRegisterServer,DllUnregisterServer
-          $<TARGET_FILE:LSCleaners>
+          $<TARGET_FILE:LSCleaners> $<TARGET_FILE:LSWebCaches>
   COMMENT "Checking the import and export tables of the deliverables"
   VERBATIM)
 add_dependencies(check_images ${_deliverables})
