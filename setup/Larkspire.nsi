@@ -152,6 +152,7 @@ Var Step
   !insertmacro ${what} "LSWelcome.exe"
   !insertmacro ${what} "LS5Panel.exe"
   !insertmacro ${what} "Agent.exe"
+  !insertmacro ${what} "LSWebCaches.dll"
   !insertmacro ${what} "LSCleaners.dll"
 !macroend
 
@@ -516,6 +517,8 @@ registration:
   IntCmp $Step 2 0 folder
   StrCmp $EarlierDir "" folder
   RegDLL "$EarlierDir\LSCleaners.dll"
+  IfFileExists "$EarlierDir\LSWebCaches.dll" 0 folder
+  RegDLL "$EarlierDir\LSWebCaches.dll"
 folder:
   StrCmp $MadeDir 1 0 done
   ; A process cannot remove its own current folder.
@@ -717,13 +720,16 @@ done:
   Pop $0
 FunctionEnd
 
-; The class of each component names the installed server, and the
-; catalogue lists it: 1 on the stack, else 0.
-!macro REGISTERED clsid name
+; The class of each component names the installed server that holds it,
+; and the catalogue lists it: 1 on the stack, else 0.
+!macro REGISTERED_IN server clsid name
   ReadRegStr $0 HKCR "CLSID\${clsid}\InprocServer32" ""
-  StrCmp $0 "$INSTDIR\LSCleaners.dll" 0 missing
+  StrCmp $0 "$INSTDIR\${server}" 0 missing
   ReadRegStr $0 HKLM "${CATALOGUE_KEY}\${name}" "CLSID"
   StrCmp $0 "${clsid}" 0 missing
+!macroend
+!macro REGISTERED clsid name
+  !insertmacro REGISTERED_IN "LSCleaners.dll" "${clsid}" "${name}"
 !macroend
 
 Function Registered
@@ -732,6 +738,7 @@ Function Registered
   !insertmacro REGISTERED "{DEA42F23-E78A-11D1-B601-0080C866E8E5}" "Other Folders"
   !insertmacro REGISTERED "{7AC4C283-E7A4-11D1-B601-0080C866E8E5}" "Netscape Browser"
   !insertmacro REGISTERED "{8A3403B3-E7AD-11D1-B601-0080C866E8E5}" "Internet Explorer Browser"
+  !insertmacro REGISTERED_IN "LSWebCaches.dll" "{8F1EA404-30F8-40B4-AC01-65E4E3E8BD80}" "Web Browser Caches"
   StrCpy $0 1
   Goto done
 missing:
@@ -826,6 +833,7 @@ written:
   StrCpy $Step 2
   ClearErrors
   RegDLL "$INSTDIR\LSCleaners.dll"
+  RegDLL "$INSTDIR\LSWebCaches.dll"
   IfErrors register_failed
   Call Registered
   Pop $0
@@ -834,7 +842,8 @@ register_failed:
     ; What the new server may have written goes before the earlier one's
     ; registration is made again.
     UnRegDLL "$INSTDIR\LSCleaners.dll"
-    DetailPrint "LSCleaners.dll could not be registered."
+    UnRegDLL "$INSTDIR\LSWebCaches.dll"
+    DetailPrint "The component servers could not be registered."
     Push ${EXIT_REGISTER}
     Call RestoreAndStop
     MessageBox MB_OK|MB_ICONSTOP "The Larkspire components could not be registered, so Larkspire was not installed.$\r$\n$\r$\nYour Larkspire settings were kept." /SD IDOK
@@ -953,6 +962,8 @@ Section "Uninstall"
 agent_left:
 
   StrCmp $R9 1 0 unregistered
+  IfFileExists "$INSTDIR\LSWebCaches.dll" 0 +2
+  UnRegDLL "$INSTDIR\LSWebCaches.dll"
   IfFileExists "$INSTDIR\LSCleaners.dll" 0 unregistered
   UnRegDLL "$INSTDIR\LSCleaners.dll"
 unregistered:
