@@ -142,6 +142,9 @@ Var MadeDir
 ; How far the setup has gone: 0 nothing changed, 1 the files of $INSTDIR
 ; saved and being replaced, 2 the component server being registered.
 Var Step
+; 1 when no catalogue was there before the component servers were
+; registered: a registration that fails takes the keys above the entries too.
+Var MadeCatalogue
 
 ; The programs that the setup installs, the component server last: an
 ; upgrade that cannot replace the server has then replaced the others first,
@@ -831,6 +834,11 @@ write_failed:
 written:
 
   StrCpy $Step 2
+  StrCpy $MadeCatalogue 0
+  ClearErrors
+  EnumRegKey $0 HKLM "SOFTWARE\Quenlow" 0
+  IfErrors 0 +2
+    StrCpy $MadeCatalogue 1
   ClearErrors
   RegDLL "$INSTDIR\LSCleaners.dll"
   RegDLL "$INSTDIR\LSWebCaches.dll"
@@ -843,6 +851,10 @@ register_failed:
     ; registration is made again.
     UnRegDLL "$INSTDIR\LSCleaners.dll"
     UnRegDLL "$INSTDIR\LSWebCaches.dll"
+    StrCmp $MadeCatalogue 1 0 +4
+      DeleteRegKey /ifempty HKLM "${CATALOGUE_KEY}"
+      DeleteRegKey /ifempty HKLM "SOFTWARE\Quenlow\Larkspire"
+      DeleteRegKey /ifempty HKLM "SOFTWARE\Quenlow"
     DetailPrint "The component servers could not be registered."
     Push ${EXIT_REGISTER}
     Call RestoreAndStop
