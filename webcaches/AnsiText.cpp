@@ -5,6 +5,15 @@ namespace {
 // Room for the wide form of any path the component uses.
 const int kWideCapacity = MAX_PATH + 1;
 
+bool SameWide(const wchar_t* a, const wchar_t* b)
+{
+    while (*a != L'\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
 } // namespace
 
 bool ExactAnsi(const wchar_t* wide, char* out, int capacity)
@@ -23,7 +32,7 @@ bool ExactAnsi(const wchar_t* wide, char* out, int capacity)
     // (a code page may still map two characters to one).
     wchar_t back[kWideCapacity];
     int backLength = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, out, -1, back, kWideCapacity);
-    if (backLength <= 0 || lstrcmpW(back, wide) != 0) {
+    if (backLength <= 0 || !SameWide(back, wide)) {
         out[0] = '\0';
         return false;
     }
