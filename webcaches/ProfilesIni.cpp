@@ -39,6 +39,18 @@ bool IsProfileSection(const char* name, int length)
     return true;
 }
 
+// Whether the `length` characters at `text` are "Path" or its beginning.
+bool StartsPath(const char* text, int length)
+{
+    static const char path[] = "Path";
+    if (length == 0 || length > 4)
+        return false;
+    for (int i = 0; i < length; ++i)
+        if (text[i] != path[i])
+            return false;
+    return true;
+}
+
 } // namespace
 
 ProfilesIniReader::ProfilesIniReader(IniProfileVisitor& visitor)
@@ -70,14 +82,19 @@ void ProfilesIniReader::Feed(const char* data, DWORD size)
 
 void ProfilesIniReader::Finish()
 {
-    // A last line without its line break may have been cut. A cut header
-    // still ends the section before it; a cut entry could be a path cut
-    // short, which would name another folder: it is dropped, and with it the
-    // section it belongs to.
+    // A last line without its line break may have been cut, and is not read.
+    // Cut where a second "Path" was being written, it leaves the section's
+    // path in doubt: the section is dropped. Any other entry cut short
+    // changes nothing that is read.
     const char* last = line_;
     int length = lineLength_;
     Trim(last, length);
-    if (inProfile_ && (lineTooLong_ || (length != 0 && last[0] != '[' && last[0] != ';' && last[0] != '#')))
+    int key = 0;
+    while (key < length && last[key] != '=')
+        ++key;
+    while (key > 0 && IsBlank(last[key - 1]))
+        --key;
+    if (inProfile_ && (lineTooLong_ || StartsPath(last, key)))
         damaged_ = true;
     lineLength_ = 0;
     lineTooLong_ = false;

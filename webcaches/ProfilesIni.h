@@ -25,9 +25,10 @@ protected:
 
 // Reads profiles.ini text piece by piece and hands each profile on when its
 // section ends. A section lists a profile when its name is "Profile" and a
-// number, it has a "Path", and none of its lines was too long or cut. An
-// entry on the last line counts only when a line break ends it: a file cut
-// short may have cut a path.
+// number, it has a "Path", and none of its lines was too long. The last line
+// is read only when a line break ends it: a file cut short may have cut a
+// path; a section whose last line may be a second "Path" cut short lists
+// nothing.
 class ProfilesIniReader {
 public:
     explicit ProfilesIniReader(IniProfileVisitor& visitor);
