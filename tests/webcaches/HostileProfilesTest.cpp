@@ -56,11 +56,21 @@ std::string Section(int number, bool relative, const std::string& path)
            "\r\nIsRelative=" + (relative ? "1" : "0") + "\r\nPath=" + path + "\r\n\r\n";
 }
 
-// A drive letter of the test prefix that leads to `folder`, for as long as
-// the object lives (Wine keeps its drives as links in the prefix).
+// A drive letter of the test prefix that leads to a folder of its own, for
+// as long as the program runs (Wine keeps its drives as links in the
+// prefix). Made once: Wine looks at its drives at most once a second, and a
+// folder made in that second on the inode of a drive's removed root would
+// pass for that root.
 class DriveLink {
 public:
-    explicit DriveLink(const std::string& folder)
+    static const DriveLink& Made()
+    {
+        static ScratchDir folder("webcaches-drive");
+        static DriveLink drive(folder.Path());
+        return drive;
+    }
+
+    explicit DriveLink(const std::string& folder) : folder_(folder)
     {
         char prefix[MAX_PATH] = "";
         GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
@@ -84,8 +94,10 @@ public:
     DriveLink& operator=(const DriveLink&) = delete;
     // "Q:" or "" when no drive could be made.
     std::string Drive() const { return letter_ != 0 ? std::string(1, letter_) + ":" : ""; }
+    const std::string& Folder() const { return folder_; }
 
 private:
+    std::string folder_;
     std::string link_;
     char letter_ = 0;
 };
@@ -137,9 +149,8 @@ TEST_P(HostileProfiles, APathOutOfTheFirefoxFolderOrAtADriveRootRemovesNothing)
         Trap(folder);
     Trap(Scene().FirefoxLocal() + "\\Profiles\\trail");
     // A drive of its own, so that no folder of the scene lies on two drives.
-    ScratchDir driveFolder("webcaches-drive");
-    Trap(driveFolder.Path());
-    DriveLink drive(driveFolder.Path());
+    const DriveLink& drive = DriveLink::Made();
+    Trap(drive.Folder());
 
     std::string sections;
     int number = 10;
