@@ -4,7 +4,7 @@
 # (tools/win95-nt4-imports.txt), imports from a DLL other than the system's
 # own (a C runtime DLL among them), exports decorated names, has a TLS
 # directory, or holds an instruction the 386 does not execute (a scan of its
-# disassembly with objdump). The component server must export exactly its
+# disassembly with objdump). The component servers must export exactly their
 # five entry points.
 #
 # The setup program's stub and its System plugin come prebuilt with NSIS:
@@ -25,7 +25,7 @@ set(_check ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/check_pe.py
 add_custom_target(check_images ALL
   COMMAND ${_check} --no-tls --floor-386 ${LS_OBJDUMP} ${_images}
   COMMAND ${_check} --exports DllMain,DllCanUnloadNow,DllGetClassObject,DllRegisterServer,DllUnregisterServer
-          $<TARGET_FILE:LSCleaners>
+          $<TARGET_FILE:LSCleaners> $<TARGET_FILE:LSWebCaches>
   COMMENT "Checking the deliverables' imports, exports, TLS directories and instructions"
   VERBATIM)
 add_dependencies(check_images ${_deliverables})

@@ -144,7 +144,8 @@ if ! "$wine" "$package" /S </dev/null >/dev/null 2>&1; then
 fi
 wine reg add 'HKCU\Software\Quenlow\Larkspire' /v Recycle /t REG_DWORD /d 1 /f
 wine reg add 'HKCU\Software\Quenlow\Larkspire' /v RemoveFolders /t REG_DWORD /d 1 /f
-for component in 'Windows Temporary Files' 'Other Folders' 'Netscape Browser' 'Internet Explorer Browser'; do
+for component in 'Windows Temporary Files' 'Other Folders' 'Netscape Browser' 'Internet Explorer Browser' \
+                 'Web Browser Caches'; do
     wine reg add "HKCU\\Software\\Quenlow\\Larkspire\\Components\\$component" /v Enabled /t REG_DWORD /d 1 /f
 done
 

@@ -141,6 +141,8 @@ registration:
   IntCmp $Step 2 0 folder
   StrCmp $EarlierDir "" folder
   RegDLL "$EarlierDir\LSCleaners.dll"
+  IfFileExists "$EarlierDir\LSWebCaches.dll" 0 folder
+  RegDLL "$EarlierDir\LSWebCaches.dll"
 folder:
   Call RestoreFolderSecurity
   StrCpy $R0 $INSTDIR

@@ -16,7 +16,7 @@
 ;     be made, it holds another program's files, it belongs to an account
 ;     that is not an administrator, or the files could not be written into
 ;     it or protected (an earlier installation is then put back as it was),
-;   4 the component server could not be registered (an earlier installation
+;   4 the component servers could not be registered (an earlier installation
 ;     is put back as it was; without one nothing is left),
 ;   5 a running Agent did not end (nothing was changed),
 ;   6 Larkspire's files are in use: its settings or its wizard are open,
@@ -158,8 +158,11 @@ Var Protect
 ; entry names (or, without an entry, the one the classes name).
 Var Registered
 ; How far the setup has gone: 0 nothing changed, 1 the files of $INSTDIR
-; saved and being replaced, 2 the component server being registered.
+; saved and being replaced, 2 the component servers being registered.
 Var Step
+; 1 when no catalogue was there before the component servers were
+; registered: a registration that fails takes the keys above the entries too.
+Var MadeCatalogue
 
 ; The programs that the setup installs, the component server last: an
 ; upgrade that cannot replace the server has then replaced the others first,
@@ -170,6 +173,7 @@ Var Step
   !insertmacro ${what} "LSWelcome.exe"
   !insertmacro ${what} "LS5Panel.exe"
   !insertmacro ${what} "Agent.exe"
+  !insertmacro ${what} "LSWebCaches.dll"
   !insertmacro ${what} "LSCleaners.dll"
 !macroend
 
@@ -447,8 +451,14 @@ write_failed:
 written:
 
   StrCpy $Step 2
+  StrCpy $MadeCatalogue 0
+  ClearErrors
+  EnumRegKey $0 HKLM "SOFTWARE\Quenlow" 0
+  IfErrors 0 +2
+    StrCpy $MadeCatalogue 1
   ClearErrors
   RegDLL "$INSTDIR\LSCleaners.dll"
+  RegDLL "$INSTDIR\LSWebCaches.dll"
   IfErrors register_failed
   Call Registered
   Pop $0
@@ -457,7 +467,12 @@ register_failed:
     ; What the new server may have written goes before the earlier one's
     ; registration is made again.
     UnRegDLL "$INSTDIR\LSCleaners.dll"
-    DetailPrint "LSCleaners.dll could not be registered."
+    UnRegDLL "$INSTDIR\LSWebCaches.dll"
+    StrCmp $MadeCatalogue 1 0 +4
+      DeleteRegKey /ifempty HKLM "${CATALOGUE_KEY}"
+      DeleteRegKey /ifempty HKLM "SOFTWARE\Quenlow\Larkspire"
+      DeleteRegKey /ifempty HKLM "SOFTWARE\Quenlow"
+    DetailPrint "The component servers could not be registered."
     Push ${EXIT_REGISTER}
     Call RestoreAndStop
     MessageBox MB_OK|MB_ICONSTOP "The Larkspire components could not be registered, so Larkspire was not installed.$\r$\n$\r$\nYour Larkspire settings were kept." /SD IDOK
@@ -471,6 +486,7 @@ registered:
   Pop $0
   StrCmp $0 1 uninstaller_written
     UnRegDLL "$INSTDIR\LSCleaners.dll"
+    UnRegDLL "$INSTDIR\LSWebCaches.dll"
     DetailPrint "The permissions of $INSTDIR\${UNINSTALLER} could not be set."
     Push ${EXIT_FOLDER}
     Call RestoreAndStop
@@ -616,6 +632,8 @@ registered:
   StrCpy $R1 ""
   Call un.FollowLogOnEntries
 
+  IfFileExists "$INSTDIR\LSWebCaches.dll" 0 +2
+  UnRegDLL "$INSTDIR\LSWebCaches.dll"
   IfFileExists "$INSTDIR\LSCleaners.dll" 0 +2
   UnRegDLL "$INSTDIR\LSCleaners.dll"
   Call un.ForgetClasses

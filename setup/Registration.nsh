@@ -1,34 +1,36 @@
-; The component server's registration as the setup reads it back and as the
-; uninstaller removes it: the four classes with their ProgIDs and their
+; The component servers' registration as the setup reads it back and as the
+; uninstaller removes it: the five classes with their ProgIDs and their
 ; catalogue entries. DllRegisterServer's success proves nothing (it succeeds
 ; where it could write nothing), and DllUnregisterServer cannot run when the
 ; server is gone: the keys themselves are read and removed.
 
-; Each class: its CLSID, its ProgID (the versioned one adds "1.0") and its
-; catalogue entry.
+; Each class: the server that holds it, its CLSID, its ProgID (the versioned
+; one adds "1.0") and its catalogue entry.
 !macro FOR_EACH_CLASS what
-  !insertmacro ${what} "{EEFDDFC3-E68F-11D1-B5FF-0080C866E8E5}" "LSWinTempFiles" "Windows Temporary Files"
-  !insertmacro ${what} "{DEA42F23-E78A-11D1-B601-0080C866E8E5}" "LSAltPaths" "Other Folders"
-  !insertmacro ${what} "{7AC4C283-E7A4-11D1-B601-0080C866E8E5}" "LSNetscape" "Netscape Browser"
-  !insertmacro ${what} "{8A3403B3-E7AD-11D1-B601-0080C866E8E5}" "LSIExplorer" "Internet Explorer Browser"
+  !insertmacro ${what} "LSCleaners.dll" "{EEFDDFC3-E68F-11D1-B5FF-0080C866E8E5}" "LSWinTempFiles" "Windows Temporary Files"
+  !insertmacro ${what} "LSCleaners.dll" "{DEA42F23-E78A-11D1-B601-0080C866E8E5}" "LSAltPaths" "Other Folders"
+  !insertmacro ${what} "LSCleaners.dll" "{7AC4C283-E7A4-11D1-B601-0080C866E8E5}" "LSNetscape" "Netscape Browser"
+  !insertmacro ${what} "LSCleaners.dll" "{8A3403B3-E7AD-11D1-B601-0080C866E8E5}" "LSIExplorer" "Internet Explorer Browser"
+  !insertmacro ${what} "LSWebCaches.dll" "{8F1EA404-30F8-40B4-AC01-65E4E3E8BD80}" "LSWebCaches" "Web Browser Caches"
 !macroend
 
-; Each class's names for the functions below: $R3 its CLSID, $R4 its
-; ProgID and $R6 the versioned one, $R5 its catalogue entry.
-!macro CLASS_NAMES clsid progid name
+; Each class's names for the functions below: $R7 its server, $R3 its
+; CLSID, $R4 its ProgID and $R6 the versioned one, $R5 its catalogue entry.
+!macro CLASS_NAMES server clsid progid name
+  StrCpy $R7 "${server}"
   StrCpy $R3 "${clsid}"
   StrCpy $R4 "${progid}"
   StrCpy $R6 "${progid}1.0"
   StrCpy $R5 "${name}"
 !macroend
 
-; $0 becomes 0 unless the class $R3 names the server in $INSTDIR and the
+; $0 becomes 0 unless the class $R3 names its server in $INSTDIR and the
 ; catalogue lists it.
 Function ClassRegistered
   Push $1
   ReadRegStr $1 HKCR "CLSID\$R3\InprocServer32" ""
   Push $1
-  Push "$INSTDIR\LSCleaners.dll"
+  Push "$INSTDIR\$R7"
   Call SamePath
   Pop $1
   StrCmp $1 1 +2
@@ -39,12 +41,12 @@ Function ClassRegistered
   Pop $1
 FunctionEnd
 
-!macro REGISTERED clsid progid name
-  !insertmacro CLASS_NAMES "${clsid}" "${progid}" "${name}"
+!macro REGISTERED server clsid progid name
+  !insertmacro CLASS_NAMES "${server}" "${clsid}" "${progid}" "${name}"
   Call ClassRegistered
 !macroend
 
-; 1 on the stack when every class names the server in $INSTDIR and the
+; 1 on the stack when every class names its server in $INSTDIR and the
 ; catalogue lists it, else 0.
 Function Registered
   Push $0
@@ -52,8 +54,10 @@ Function Registered
   Push $R4
   Push $R5
   Push $R6
+  Push $R7
   StrCpy $0 1
   !insertmacro FOR_EACH_CLASS REGISTERED
+  Pop $R7
   Pop $R6
   Pop $R5
   Pop $R4
@@ -61,7 +65,7 @@ Function Registered
   Exch $0
 FunctionEnd
 
-; The class $R3, when it names the server in $INSTDIR or none at all: the
+; The class $R3, when it names its server $R7 in $INSTDIR or none at all: the
 ; keys that DllRegisterServer writes, each only when nothing else was put
 ; below it; its ProgIDs and its catalogue entry when they name this class.
 ; A class of another server is left with its ProgIDs and its entry.
@@ -71,7 +75,7 @@ Function un.ForgetClass
   ReadRegStr $1 HKCR "CLSID\$R3\InprocServer32" ""
   IfErrors ours
   Push $1
-  Push "$INSTDIR\LSCleaners.dll"
+  Push "$INSTDIR\$R7"
   Call un.SamePath
   Pop $1
   StrCmp $1 1 0 done
@@ -99,8 +103,8 @@ done:
   Pop $1
 FunctionEnd
 
-!macro FORGET_CLASS clsid progid name
-  !insertmacro CLASS_NAMES "${clsid}" "${progid}" "${name}"
+!macro FORGET_CLASS server clsid progid name
+  !insertmacro CLASS_NAMES "${server}" "${clsid}" "${progid}" "${name}"
   Call un.ForgetClass
 !macroend
 
@@ -111,7 +115,9 @@ Function un.ForgetClasses
   Push $R4
   Push $R5
   Push $R6
+  Push $R7
   !insertmacro FOR_EACH_CLASS FORGET_CLASS
+  Pop $R7
   Pop $R6
   Pop $R5
   Pop $R4

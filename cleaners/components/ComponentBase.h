@@ -1,4 +1,4 @@
-// What the four components of the server share: IUnknown with an interlocked
+// What the components of both servers share: IUnknown with an interlocked
 // reference count, the property sheet protocol and the description lookup.
 #ifndef LARKSPIRE_COMPONENTBASE_H
 #define LARKSPIRE_COMPONENTBASE_H

@@ -1,5 +1,5 @@
-// Self-registration: the four classes under HKEY_CLASSES_ROOT and their keys
-// in the component catalogue under HKEY_LOCAL_MACHINE.
+// Self-registration: the server's classes under HKEY_CLASSES_ROOT and their
+// keys in the component catalogue under HKEY_LOCAL_MACHINE.
 #include <stdio.h>
 
 #include "RegistryKey.h"
@@ -8,14 +8,6 @@
 namespace {
 
 const char kCataloguePrefix[] = LS_CATALOGUE_PATH "\\";
-
-// The classes are registered, and unregistered, in this order (indexes into
-// g_servedClasses): "Other Folders", "Netscape Browser", "Internet Explorer
-// Browser", then "Windows Temporary Files". Some systems enumerate keys in
-// the order they were made, so this is also the catalogue's order, in which
-// the Agent runs the components.
-const int kRegistrationOrder[] = {1, 2, 3, 0};
-const int kRegistrationCount = sizeof(kRegistrationOrder) / sizeof(kRegistrationOrder[0]);
 
 // Creates HKEY_CLASSES_ROOT\key[\subkey] and sets its default value when one
 // is given. False when the key cannot be created or the path does not fit.
@@ -122,14 +114,14 @@ STDAPI DllRegisterServer()
     char modulePath[512];
     ZeroMemory(modulePath, sizeof(modulePath));
     GetModuleFileNameA(g_module, modulePath, sizeof(modulePath) - 1);
-    for (int i = 0; i < kRegistrationCount; ++i)
-        RegisterServedClass(g_servedClasses[kRegistrationOrder[i]], modulePath);
+    for (int i = 0; i < g_servedClassCount; ++i)
+        RegisterServedClass(g_servedClasses[g_registrationOrder[i]], modulePath);
     return S_OK;
 }
 
 STDAPI DllUnregisterServer()
 {
-    for (int i = 0; i < kRegistrationCount; ++i)
-        UnregisterServedClass(g_servedClasses[kRegistrationOrder[i]]);
+    for (int i = 0; i < g_servedClassCount; ++i)
+        UnregisterServedClass(g_servedClasses[g_registrationOrder[i]]);
     return S_OK;
 }

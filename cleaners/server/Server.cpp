@@ -1,10 +1,10 @@
 // The DLL frame: entry point, live-object count, and the class object export.
+// The classes it serves are the server's own table (ServedClasses.cpp).
 #include "Server.h"
 
 #include <new>
 
 #include "ClassFactory.h"
-#include "ComponentBase.h"
 #include "SharedCount.h"
 
 HINSTANCE g_module = NULL;
@@ -12,19 +12,6 @@ HINSTANCE g_module = NULL;
 namespace {
 LONG volatile g_objects = 0;
 }
-
-// The classes served, in the order in which every lookup tests them.
-const ServedClass g_servedClasses[] = {
-    {&CLSID_WinTempFiles, LS_KEY_WINTEMPFILES, "LSWinTempFiles",
-     "Quenlow Larkspire WinTempFiles Component", 0, CreateWinTempFilesComponent},
-    {&CLSID_AltPaths, LS_KEY_ALTPATHS, "LSAltPaths",
-     "Quenlow Larkspire Alternative Paths Component", 0, CreateAltPathsComponent},
-    {&CLSID_Netscape, LS_KEY_NETSCAPE, "LSNetscape",
-     "Quenlow Larkspire Netscape Browser Component", 1, CreateNetscapeComponent},
-    {&CLSID_IExplorer, LS_KEY_IEXPLORER, "LSIExplorer",
-     "Quenlow Larkspire Internet Explorer Browser Component", 2, CreateExplorerComponent},
-};
-const int g_servedClassCount = sizeof(g_servedClasses) / sizeof(g_servedClasses[0]);
 
 const ServedClass* FindServedClass(REFCLSID clsid)
 {

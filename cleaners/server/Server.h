@@ -1,4 +1,6 @@
-// Module state of the component server and the table of the classes it serves.
+// Module state of a component server and the table of the classes it serves.
+// The frame (Server.cpp, ClassFactory.cpp, Registration.cpp) is the same code
+// in every component server; each has a table of its own.
 #ifndef LARKSPIRE_SERVER_H
 #define LARKSPIRE_SERVER_H
 
@@ -24,8 +26,12 @@ struct ServedClass {
     ICleanerComponent* (*create)();
 };
 
+// The server's own table (its ServedClasses.cpp): the classes in the order
+// in which every lookup tests them, and the order in which they are
+// registered and unregistered (indexes into the table, every class once).
 extern const ServedClass g_servedClasses[];
 extern const int g_servedClassCount;
+extern const int g_registrationOrder[];
 
 // The served class with this CLSID, or NULL.
 const ServedClass* FindServedClass(REFCLSID clsid);

@@ -1,9 +1,9 @@
 // Saves pictures of the settings applet as a user sees it: the General page
 // once the sizes have arrived (also as Windows 95's first common controls
 // show it), the Options page, and the Other Folders component's sheet on its
-// Schedule page. The components are the server's
-// own, served in this process; the catalogue and the settings are the
-// program's own for as long as it runs.
+// Schedule page. The components are the servers' own, served in this
+// process, the web browser caches measuring a scratch profile; the
+// catalogue and the settings are the program's own for as long as it runs.
 // Usage: controls_shots.exe <output folder> [desktop]; one BMP per picture.
 #include <windows.h>
 #include <commctrl.h>
@@ -16,7 +16,9 @@
 #include "Controls.h"
 #include "FakeComponents.h"
 #include "Screenshot.h"
+#include "BrowserScene.h"
 #include "TestSupport.h"
+#include "WebCaches.h"
 
 namespace {
 
@@ -26,7 +28,8 @@ const char kUser[] = "Software\\Quenlow\\Larkspire\\Components\\";
 const std::vector<ServedComponent> kComponents = {{"Windows Temporary Files", &CLSID_WinTempFiles, 0},
                                        {"Other Folders", &CLSID_AltPaths, 0},
                                        {"Netscape Browser", &CLSID_Netscape, 1},
-                                       {"Internet Explorer Browser", &CLSID_IExplorer, 2}};
+                                       {"Internet Explorer Browser", &CLSID_IExplorer, 2},
+                                       {LS_KEY_WEBCACHES, &CLSID_WebCaches, 0, kWebCachesServer}};
 
 bool SizesArrived(HWND list)
 {
@@ -116,6 +119,12 @@ int main(int argc, char** argv)
         MakeFile(temp / "setup.log", 180 * 1024);
         MakeFile(temp / "old\\download.tmp", 2 * 1024 * 1024);
         TempFolderOverride override(temp.Path());
+        // Browsers with something in their caches.
+        ScratchDir browsers("controls-shots-browsers");
+        BrowserScene scene(browsers.Path(), kSceneWindows10);
+        ShellFoldersRedirect redirect(scene.local, scene.roaming);
+        scene.SeedBrowsers();
+        scene.Cache(scene.Chrome() + "\\Default\\Cache\\Cache_Data\\f_00000a", 23 * 1024 * 1024);
 
         ok = ShootApplet();
         MSG quit;

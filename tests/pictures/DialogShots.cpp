@@ -1,6 +1,6 @@
-// Saves a picture of every dialog of the component server, as a user sees
+// Saves a picture of every dialog of the component servers, as a user sees
 // it: the Folders, Netscape and Explorer pages in their sheets and the Add
-// Folder dialog. Usage: dialog_shots.exe <output folder> [desktop]; one BMP
+// Folder dialog, and the web browser caches component's Browsers page. Usage: dialog_shots.exe <output folder> [desktop]; one BMP
 // per dialog.
 #include <windows.h>
 #include <commctrl.h>
@@ -8,14 +8,15 @@
 
 #include "Screenshot.h"
 #include "TestSupport.h"
+#include "WebCaches.h"
 
 namespace {
 
 // Shows a component's sheet and saves it; `more` may save further dialogs.
 bool ShootSheet(REFCLSID clsid, const char* caption, const char* name,
-                const std::function<void(HWND sheet)>& more)
+                const std::function<void(HWND sheet)>& more, const char* server = kCleanersServer)
 {
-    ICleanerComponent* component = MakeComponent(clsid);
+    ICleanerComponent* component = MakeComponent(clsid, server);
     if (component == NULL)
         return false;
     RegKeyInfo info = {HKEY_CURRENT_USER, "Software\\LarkspireShots"};
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
     WriteString(HKEY_CURRENT_USER, "Software\\LarkspireShots\\Folders", "Folder1", "D:\\Scratch");
     WriteDword(HKEY_CURRENT_USER, "Software\\LarkspireShots", "IE3Cookies", 0);
     WriteDword(HKEY_CURRENT_USER, "Software\\LarkspireShots", "NT4History", 0);
+    WriteDword(HKEY_CURRENT_USER, "Software\\LarkspireShots", LS_SWITCH_FIREFOX, 0);
 
     bool ok = ShootSheet(CLSID_AltPaths, "Other Folders Properties", "folders", [](HWND sheet) {
         HWND page = SheetCurrentPage(sheet);
@@ -62,6 +64,7 @@ int main(int argc, char** argv)
     });
     ok = ShootSheet(CLSID_Netscape, "Netscape Browser Properties", "netscape", nullptr) && ok;
     ok = ShootSheet(CLSID_IExplorer, "Internet Explorer Browser Properties", "explorer", nullptr) && ok;
+    ok = ShootSheet(CLSID_WebCaches, "Web Browser Caches Properties", "webcaches", nullptr, kWebCachesServer) && ok;
 
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\LarkspireShots");
     OleUninitialize();

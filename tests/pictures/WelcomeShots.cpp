@@ -1,5 +1,6 @@
 // Saves pictures of the introduction wizard's four pages as a user sees them
-// (two components of the server listed on the Components page) and of the
+// (two components of the server and the web browser caches listed on the
+// Components page) and of the
 // installer tasks' two questions, shown by their own code with the Windows
 // 95 version and an ole32 without CoInitializeEx made up, so that the DCOM
 // question shows too. The catalogue and the settings are the program's own
@@ -17,7 +18,9 @@
 #include "InstallHooks.h"
 #include "InstallTasks.h"
 #include "Screenshot.h"
+#include "BrowserScene.h"
 #include "TestSupport.h"
+#include "WebCaches.h"
 #include "Welcome.h"
 
 namespace {
@@ -88,10 +91,17 @@ int main(int argc, char** argv)
         KeyTreeGuard user(HKEY_CURRENT_USER, "Software\\Quenlow");
         std::vector<std::unique_ptr<ClassRegistration>> served =
             ServeComponents(kCatalogue, {{"Windows Temporary Files", &CLSID_WinTempFiles, 0},
-                                         {"Internet Explorer Browser", &CLSID_IExplorer, 2}});
+                                         {"Internet Explorer Browser", &CLSID_IExplorer, 2},
+                                         {LS_KEY_WEBCACHES, &CLSID_WebCaches, 0, kWebCachesServer}});
         ScratchDir temp("welcome-shots-temp");
         MakeFile(temp / "setup.log", 96 * 1024);
         TempFolderOverride override(temp.Path());
+        ScratchDir browsers("welcome-shots-browsers");
+        BrowserScene scene(browsers.Path(), kSceneWindows10);
+        ShellFoldersRedirect redirect(scene.local, scene.roaming);
+        scene.SeedBrowsers();
+        scene.Cache(scene.FirefoxLocal() + "\\Profiles\\abcd1234.default-release\\cache2\\entries\\F00D",
+                    6 * 1024 * 1024);
         ok = ShootWizard();
         ok = ShootQuestions() && ok;
     }

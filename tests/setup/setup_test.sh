@@ -175,6 +175,7 @@ file Program Files/Larkspire/LS5Panel.exe
 file Program Files/Larkspire/LSAutorun.inf
 file Program Files/Larkspire/LSCleaners.dll
 file Program Files/Larkspire/LSInstall.exe
+file Program Files/Larkspire/LSWebCaches.dll
 file Program Files/Larkspire/LSWelcome.exe
 file Program Files/Larkspire/Uninstall.exe
 file ${common:-}/Larkspire
@@ -189,7 +190,7 @@ if [ "$arch" != x86_64 ]; then
 fi
 sort -o "$root/expected.files" "$root/expected.files"
 if diff "$root/expected.files" "$root/added.files" >"$root/files.diff"; then
-    pass "the install adds exactly the seven files and the Start-menu group with its three shortcuts"
+    pass "the install adds exactly the eight files and the Start-menu group with its three shortcuts"
 else
     fail "the install's files differ from the expected ones:"; cat "$root/files.diff"
 fi
@@ -199,12 +200,13 @@ fi
 grep '^\[' "$root/added" | sed 's/\\Wow6432Node//' | sort -u >"$root/added.keys"
 {
     for c in '{7AC4C283-E7A4-11D1-B601-0080C866E8E5}' '{8A3403B3-E7AD-11D1-B601-0080C866E8E5}' \
-             '{DEA42F23-E78A-11D1-B601-0080C866E8E5}' '{EEFDDFC3-E68F-11D1-B5FF-0080C866E8E5}'; do
+             '{DEA42F23-E78A-11D1-B601-0080C866E8E5}' '{EEFDDFC3-E68F-11D1-B5FF-0080C866E8E5}' \
+             '{8F1EA404-30F8-40B4-AC01-65E4E3E8BD80}'; do
         for s in '' '\InprocServer32' '\NotInsertable' '\ProgID' '\VersionIndependentProgID'; do
             echo "[HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\$c$s]"
         done
     done
-    for p in LSAltPaths LSIExplorer LSNetscape LSWinTempFiles; do
+    for p in LSAltPaths LSIExplorer LSNetscape LSWinTempFiles LSWebCaches; do
         for s in "$p" "$p\\CLSID" "$p\\CurVer" "${p}1.0" "${p}1.0\\CLSID"; do
             echo "[HKEY_LOCAL_MACHINE\\Software\\Classes\\$s]"
         done
@@ -213,7 +215,7 @@ grep '^\[' "$root/added" | sed 's/\\Wow6432Node//' | sort -u >"$root/added.keys"
     echo '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Larkspire]'
     for k in '' '\Larkspire' '\Larkspire\Components' '\Larkspire\Components\Internet Explorer Browser' \
              '\Larkspire\Components\Netscape Browser' '\Larkspire\Components\Other Folders' \
-             '\Larkspire\Components\Windows Temporary Files'; do
+             '\Larkspire\Components\Windows Temporary Files' '\Larkspire\Components\Web Browser Caches'; do
         echo "[HKEY_LOCAL_MACHINE\\Software\\Quenlow$k]"
     done
     # The Agent's sound event, for the Sounds control panel. (A new prefix
@@ -230,6 +232,9 @@ else
 fi
 grep -q '^@="C:\\\\Program Files\\\\Larkspire\\\\LSCleaners.dll"$' "$root/added" \
     && pass "the classes name the installed LSCleaners.dll" || fail "the classes do not name the installed server"
+grep -q '^@="C:\\\\Program Files\\\\Larkspire\\\\LSWebCaches.dll"$' "$root/added" \
+    && pass "the web browser caches class names the installed LSWebCaches.dll" \
+    || fail "the web browser caches class does not name the installed server"
 [ "$(default 'HKCU\AppEvents\Schemes\Apps\Larkspire')" = Larkspire ] &&
 [ "$(default 'HKCU\AppEvents\EventLabels\Clean Folder')" = "Clean Folder" ] \
     && pass "the Sounds control panel finds the application's name and the event's label" \

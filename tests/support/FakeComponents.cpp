@@ -98,15 +98,16 @@ std::vector<std::unique_ptr<ClassRegistration>> ServeComponents(const char* cata
 {
     std::vector<std::unique_ptr<ClassRegistration>> served;
     for (const ServedComponent& component : components) {
+        const char* server = component.server != NULL ? component.server : kCleanersServer;
         IUnknown* factory = NULL;
-        ServerGetClassObject(*component.clsid, IID_IUnknown, reinterpret_cast<void**>(&factory));
+        ServerGetClassObject(*component.clsid, IID_IUnknown, reinterpret_cast<void**>(&factory), server);
         served.emplace_back(new ClassRegistration(*component.clsid, factory));
         if (factory != NULL)
             factory->Release(); // the registration holds its own reference
         std::string entry = std::string(catalogue) + "\\" + component.name;
         WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "CLSID", ClsidText(*component.clsid).c_str());
         WriteString(HKEY_LOCAL_MACHINE, entry.c_str(), "DefaultIcon",
-                    (ServerPath() + "," + std::to_string(component.icon)).c_str());
+                    (ServerPath(server) + "," + std::to_string(component.icon)).c_str());
     }
     return served;
 }

@@ -35,14 +35,15 @@ private:
     DWORD cookie_;
 };
 
-// One of the server's own components, as a catalogue lists it.
+// One of a server's own components, as a catalogue lists it.
 struct ServedComponent {
     const char* name;   // its catalogue key
     const CLSID* clsid;
     int icon;           // its "DefaultIcon" index among the server's icons
+    const char* server; // its server's file; NULL: LSCleaners.dll
 };
 
-// Serves these components of the server (loaded in this process) from this
+// Serves these components of their servers (loaded in this process) from this
 // process, without the server's registration: their class objects are
 // registered with the apartment for as long as the returned registrations
 // live, and each is entered under its name in the catalogue key `catalogue`

@@ -392,37 +392,39 @@ DWORD RunProgram(std::string commandLine, DWORD timeout)
     return code;
 }
 
-std::string ServerPath()
+std::string ServerPath(const char* file)
 {
-    return BinFile("LSCleaners.dll");
+    return BinFile(file);
 }
 
-HMODULE Server()
+HMODULE Server(const char* file)
 {
-    static HMODULE module = LoadLibraryA(ServerPath().c_str());
-    return module;
+    // Loaded once: a module already loaded is found by its path.
+    std::string path = ServerPath(file);
+    HMODULE module = GetModuleHandleA(path.c_str());
+    return module != NULL ? module : LoadLibraryA(path.c_str());
 }
 
-HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** object)
+HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** object, const char* file)
 {
     typedef HRESULT(STDAPICALLTYPE * GetClassObject)(REFCLSID, REFIID, void**);
     GetClassObject get =
-        reinterpret_cast<GetClassObject>(GetProcAddress(Server(), "DllGetClassObject"));
+        reinterpret_cast<GetClassObject>(GetProcAddress(Server(file), "DllGetClassObject"));
     return get != NULL ? get(clsid, riid, object) : E_FAIL;
 }
 
-HRESULT ServerCanUnloadNow()
+HRESULT ServerCanUnloadNow(const char* file)
 {
     typedef HRESULT(STDAPICALLTYPE * CanUnloadNow)();
     CanUnloadNow canUnload =
-        reinterpret_cast<CanUnloadNow>(GetProcAddress(Server(), "DllCanUnloadNow"));
+        reinterpret_cast<CanUnloadNow>(GetProcAddress(Server(file), "DllCanUnloadNow"));
     return canUnload != NULL ? canUnload() : E_FAIL;
 }
 
-ICleanerComponent* MakeComponent(REFCLSID clsid)
+ICleanerComponent* MakeComponent(REFCLSID clsid, const char* file)
 {
     IClassFactory* factory = NULL;
-    if (FAILED(ServerGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
+    if (FAILED(ServerGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory), file)))
         return NULL;
     ICleanerComponent* component = NULL;
     factory->CreateInstance(NULL, IID_ICleanerComponent, reinterpret_cast<void**>(&component));

@@ -120,14 +120,17 @@ void WriteDword(HKEY root, const char* path, const char* name, DWORD value);
 // exit code, or 0xdeadbeef when it could not be started or did not end.
 DWORD RunProgram(std::string commandLine, DWORD timeout = 60000);
 
-// The server DLL next to the deliverables, loaded once per process.
-std::string ServerPath();
-HMODULE Server();
+// The component servers next to the deliverables, each loaded once per
+// process: LSCleaners.dll unless another file is named.
+const char kCleanersServer[] = "LSCleaners.dll";
+const char kWebCachesServer[] = "LSWebCaches.dll";
+std::string ServerPath(const char* file = kCleanersServer);
+HMODULE Server(const char* file = kCleanersServer);
 // DllGetClassObject / DllCanUnloadNow of the loaded server.
-HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** object);
-HRESULT ServerCanUnloadNow();
+HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** object, const char* file = kCleanersServer);
+HRESULT ServerCanUnloadNow(const char* file = kCleanersServer);
 // A component made through the server's class factory (no registration needed).
-ICleanerComponent* MakeComponent(REFCLSID clsid);
+ICleanerComponent* MakeComponent(REFCLSID clsid, const char* file = kCleanersServer);
 
 // Points TMP and TEMP of this process at `folder` until the object goes.
 class TempFolderOverride {
