@@ -137,7 +137,14 @@ MUTANTS = [
     (26, 10, "an NT without the native listing call walks anyway", "WalkPlatform.cpp",
      [("    platform.reach = native ? kReachByHandle : kReachNothing;", "    platform.reach = kReachByHandle;")],
      WINE_ROAD),
+    (27, 3, "the web browser caches judged as folders the user named", "../../webcaches/CacheWalk.cpp",
+     [("run_(kNamedBySetting, recycle, removeFolders)", "run_(kNamedByUser, recycle, removeFolders)")], "*"),
 ]
+
+# The test programs that a fault in a file of the walkers' callers is run
+# against instead of the walkers' own.
+CALLER_TESTS = {"../../webcaches/CacheWalk.cpp": ("webcaches_tests",)}
+WALKER_TESTS = ("tree_walk_tests", "walk_model_tests", "netscape_tests")
 
 def run(command, **kwargs):
     return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace",
@@ -146,7 +153,7 @@ def run(command, **kwargs):
 def build_tests():
     for args in (["cmake", "--build", build, "--target", "lscleaning", "LSCleaners"],
                  ["cmake", "--build", os.path.join(build, "test-build"), "--target", "tree_walk_tests",
-                  "walk_model_tests", "netscape_tests"]):
+                  "walk_model_tests", "netscape_tests", "webcaches_tests"]):
         done = run(args)
         if done.returncode != 0:
             return done.stdout
@@ -159,11 +166,11 @@ def restore_prefix():
         shutil.rmtree(wine_root, ignore_errors=True)
         subprocess.run(["cp", "-a", pristine, wine_root], check=True)
 
-def failures(test_filter):
+def failures(test_filter, programs=WALKER_TESTS):
     env = dict(os.environ, LARKSPIRE_WALK_TREES=trees)
     failed = set()
-    for program in ("tree_walk_tests", "walk_model_tests", "netscape_tests"):
-        filter_argument = "--gtest_filter=" + (test_filter if program != "netscape_tests" else "*")
+    for program in programs:
+        filter_argument = "--gtest_filter=" + (test_filter if program in ("tree_walk_tests", "walk_model_tests") else "*")
         done = run(["timeout", "1500", "xvfb-run", "-a", "-n", display, "-s", "-screen 0 1280x1024x24",
                     os.path.join(build, "wine-run.sh"), os.path.join(tests, program + ".exe"), "--gtest_brief=1",
                     filter_argument], env=env)
@@ -215,7 +222,7 @@ for number, rule, fault, name, pairs, test_filter in selected:
             caught = ["does not build: " + problem.strip().splitlines()[-1]]
         else:
             restore_prefix()
-            caught = failures(test_filter)
+            caught = failures(test_filter, CALLER_TESTS.get(name, WALKER_TESTS))
     finally:
         open(path, "w", encoding="utf-8").write(original)
     rows.append((number, rule, fault, name, ", ".join(caught) if caught else "CAUGHT BY NO TEST"))
