@@ -1,42 +1,26 @@
 #include "AnsiText.h"
 
+#include "EntryNames.h"
+
 namespace {
 
 // Room for the wide form of any path the component uses.
 const int kWideCapacity = MAX_PATH + 1;
 
-bool SameWide(const wchar_t* a, const wchar_t* b)
-{
-    while (*a != L'\0' && *a == *b) {
-        ++a;
-        ++b;
-    }
-    return *a == *b;
-}
-
 } // namespace
 
 bool ExactAnsi(const wchar_t* wide, char* out, int capacity)
 {
-    if (capacity <= 0)
-        return false;
-    out[0] = '\0';
-    BOOL usedDefault = FALSE;
-    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out, capacity, NULL,
-                                     &usedDefault);
-    if (length <= 0 || usedDefault) {
-        out[0] = '\0';
-        return false;
+    int length = 0;
+    while (wide[length] != L'\0')
+        ++length;
+    if (length == 0) {
+        if (capacity > 0)
+            out[0] = '\0';
+        return capacity > 0;
     }
-    // Back again: only a spelling that converts to the same text is exact
-    // (a code page may still map two characters to one).
-    wchar_t back[kWideCapacity];
-    int backLength = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, out, -1, back, kWideCapacity);
-    if (backLength <= 0 || !SameWide(back, wide)) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
+    // The walkers' own test: the spelling reads back as exactly `wide`.
+    return ExactAnsi(wide, length, out, capacity);
 }
 
 bool ExactAnsiFromUtf8(const char* utf8, int length, char* out, int capacity)

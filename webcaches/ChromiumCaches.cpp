@@ -6,7 +6,10 @@
 // Application Data.
 #include "BrowserCaches.h"
 
+#include "FolderIdentity.h"
+#include "FolderListing.h"
 #include "ProfileLock.h"
+#include "WalkPlatform.h"
 
 namespace {
 
@@ -40,8 +43,8 @@ bool AsciiEqualNoCase(const char* a, const char* b, int length)
     return true;
 }
 
-// Whether `name` is one of the names Chromium gives its profile folders. Only
-// plain ASCII names match, so a name addresses exactly the folder so named.
+// Whether `name` (an entry's exact spelling) is one of the names Chromium
+// gives its profile folders: plain ASCII only.
 bool IsProfileName(const char* name)
 {
     int length = lstrlenA(name);
@@ -63,25 +66,50 @@ bool IsProfileName(const char* name)
     return true;
 }
 
+// The user data folder held open for its listing; nothing on 95 and 98,
+// which list by path (and have no such browsers).
+class HeldUserData {
+public:
+    explicit HeldUserData(const char* folder)
+        : handle_(Platform().reach == kReachByHandle ? OpenFolderThroughLinks(folder) : INVALID_HANDLE_VALUE)
+    {
+    }
+    ~HeldUserData()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    HeldUserData(const HeldUserData&) = delete;
+    HeldUserData& operator=(const HeldUserData&) = delete;
+
+    HANDLE Handle() const { return handle_; }
+    bool Usable() const { return Platform().reach == kReachByName || handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+// Each profile of `userData`, listed as the walkers list a folder: every
+// entry by its own name, so that a folder whose name the ANSI functions
+// would best-fit into a profile's name ("Ｐrofile 1" into "Profile 1") is
+// never taken for that profile; an entry without an exact ANSI spelling is
+// passed over.
 void HandProfiles(const char* userData, CacheVisitor& visitor)
 {
-    char pattern[MAX_PATH + 1];
-    if (!JoinName(pattern, userData, "*"))
+    HeldUserData folder(userData);
+    if (!folder.Usable())
         return;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA(pattern, &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    FolderListing listing(folder.Handle(), userData);
+    FolderEntry entry;
+    while (listing.Next(&entry)) {
         char profile[MAX_PATH + 1];
         // A profile is a folder Chromium made: a link in its place leads
         // somewhere the browser did not put a profile.
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-            (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && IsProfileName(entry.cFileName) &&
-            JoinName(profile, userData, entry.cFileName))
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && IsProfileName(entry.spelling) &&
+            JoinName(profile, userData, entry.spelling))
             HandCaches(profile, kProfileCaches, visitor);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    }
 }
 
 void HandBrowser(const UserFolders& folders, const ChromiumBrowser& browser, CacheVisitor& visitor)

@@ -35,7 +35,9 @@
 //     refuse SUBST and network drives (ReachesUnderAnotherName).
 //     Tests: ProtectedLayouts.*, ProtectionByOrigin.Settings*,
 //     ProtectionByOrigin.TheUser*, HostileTrees.TheSystemsOwnFolders*,
-//     HostileTrees.EverySpelling*, Windows9xWalk.*.
+//     HostileTrees.EverySpelling*, Windows9xWalk.*; for the web browser
+//     caches (webcaches/CacheWalk.cpp, a setting's paths) HostileProfiles.*
+//     in tests/webcaches.
 //  4. A drive whose root lies inside a protected folder is that folder
 //     (ProtectedFolders::RootMark, reached by NearestMark at a root).
 //     Tests: ProtectionByOrigin.ADriveWhoseRootIsInsideASystemFolder*.

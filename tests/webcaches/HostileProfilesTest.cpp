@@ -188,6 +188,32 @@ TEST_P(HostileProfiles, ACacheThatIsALinkOrHoldsOneLeadsNowhereElse)
     EXPECT_TRUE(Exists(outside / "Cache\\data_0"));
 }
 
+// Folders whose names the ANSI functions would best-fit into the names of
+// profiles that are there ("Ｄefault", "Ｐrofile 1"): they are no profiles,
+// and the real ones are measured and emptied once, not once for each
+// spelling that reads as theirs.
+TEST_P(HostileProfiles, AFolderNamedLikeAProfileInAnotherSpellingIsNoProfile)
+{
+    Scene().SeedBrowsers();
+    const std::wstring chrome = Widen(Scene().Chrome());
+    const wchar_t* const kLookalikes[] = {L"\\\xFF24" L"efault", L"\\\xFF30" L"rofile 1"};
+    for (const wchar_t* name : kLookalikes) {
+        const std::wstring cache = chrome + name + L"\\Cache";
+        ASSERT_TRUE(CreateDirectoryW((chrome + name).c_str(), NULL));
+        ASSERT_TRUE(CreateDirectoryW(cache.c_str(), NULL));
+        HANDLE file = CreateFileW((cache + L"\\data_1").c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        DWORD written = 0xdeadbeef;
+        WriteFile(file, "0123456789", 10, &written, NULL);
+        CloseHandle(file);
+    }
+    EXPECT_EQ(Scene().RemovedBytes(), Measure());
+    Remove();
+    ExpectExactlyTheCachesRemoved();
+    for (const wchar_t* name : kLookalikes)
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((chrome + name + L"\\Cache\\data_1").c_str()));
+}
+
 INSTANTIATE_TEST_SUITE_P(Systems, HostileProfiles, SceneSystems(), SceneSystemName);
 
 } // namespace
