@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "ImportHook.h"
 #include "TestSupport.h"
 #include "TreeWalk.h"
 #include "WalkBranches.h"
@@ -142,6 +143,62 @@ TEST_P(WalkRules, NoCriticalErrorBoxWhileAWalkRuns)
     EXPECT_EQ(g_calls, g_silenced);
     EmptyTrash();
 }
+
+#ifndef _WIN64
+// Windows 95's InterlockedIncrement and InterlockedDecrement tell only the
+// sign of the new count. The walkers' count of the cleanings that hold the
+// process's error mode goes through the system's own (the 32-bit walkers
+// import them); here they answer as Windows 95's do, and the mode from
+// before the first of two overlapping cleanings is what the last puts back.
+typedef LONG(WINAPI* CountCall)(LONG volatile*);
+CountCall g_realIncrement = NULL;
+CountCall g_realDecrement = NULL;
+int g_countCalls = 0;
+
+LONG SignOnly(LONG count)
+{
+    return count < 0 ? -0x5a5a : (count == 0 ? 0 : 0x5a5a);
+}
+
+LONG WINAPI SignOnlyIncrement(LONG volatile* count)
+{
+    ++g_countCalls;
+    return SignOnly(g_realIncrement(count));
+}
+
+LONG WINAPI SignOnlyDecrement(LONG volatile* count)
+{
+    ++g_countCalls;
+    return SignOnly(g_realDecrement(count));
+}
+
+TEST_P(WalkRules, TheErrorModeFromBeforeIsPutBackWhenCountsTellOnlyTheirSign)
+{
+    ErrorModesCleared cleared;
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    HMODULE self = GetModuleHandleA(NULL);
+    ImportHook increment(self, "kernel32.dll", "InterlockedIncrement", reinterpret_cast<void*>(SignOnlyIncrement));
+    ImportHook decrement(self, "kernel32.dll", "InterlockedDecrement", reinterpret_cast<void*>(SignOnlyDecrement));
+    ASSERT_TRUE(increment.Hooked() && decrement.Hooked());
+    g_realIncrement = reinterpret_cast<CountCall>(increment.Original());
+    g_realDecrement = reinterpret_cast<CountCall>(decrement.Original());
+    g_countCalls = 0;
+    {
+        CleaningRun first(kNamedBySetting, FALSE, TRUE);
+        {
+            CleaningRun second(kNamedByUser, FALSE, TRUE);
+            EXPECT_NE(0u, ErrorModeNow() & SEM_FAILCRITICALERRORS);
+        }
+        EXPECT_NE(0u, ErrorModeNow() & SEM_FAILCRITICALERRORS);
+    }
+    UINT after = SetErrorMode(0);
+    EXPECT_EQ(static_cast<UINT>(SEM_NOGPFAULTERRORBOX), after);
+    // Where the system has a per-thread mode the process's is left alone.
+    if (Platform().calls.setThreadErrorMode == NULL) {
+        EXPECT_EQ(4, g_countCalls);
+    }
+}
+#endif
 
 INSTANTIATE_WALK_BRANCHES(WalkRules);
 
