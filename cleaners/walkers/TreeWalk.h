@@ -65,7 +65,10 @@
 //     NetscapeCompact.AHistoryOrCookieFileSettingNamingAFolder*.
 //  8. A cleaning runs unattended: no critical-error box for the whole of a
 //     Compact, a GetSize or a walk (CriticalErrorsSilenced, held by
-//     CleaningRun and by each walk). Tests: WalkRules.NoCriticalErrorBox*.
+//     CleaningRun and by each walk; on systems without a per-thread mode the
+//     process's by a count of its holders, which Windows 95 tells only by
+//     its sign). Tests: WalkRules.NoCriticalErrorBox*,
+//     WalkRules.TheErrorModeFromBefore*.
 //  9. Entries past 260 characters are reached through their folders'
 //     handles; below kMaxWalkDepth folders are left (WalkFolder, SumFolder,
 //     HoldsNoLink). Tests: RemoveTree.EntriesPast260CharactersAreReached.
