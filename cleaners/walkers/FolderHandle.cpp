@@ -119,11 +119,34 @@ bool DeleteChildFolder(HANDLE parent, const WCHAR* name, const FolderIdentity& e
     return deleted;
 }
 
+namespace {
+
+// Where the open `handle` lies, every link resolved, into `out`: where each
+// file must be asked (Wine), its final path, which Wine's server tells from
+// the handle alone (its name on its volume would first fetch the file's
+// descriptor into the process: a round trip to the server a file); on the
+// other roads its name on its volume. A folder and its entries are asked
+// the same way, so that their answers compare.
+bool WhereItLies(HANDLE handle, bool filesAsked, WCHAR* out, int capacity)
+{
+    GetFinalPathCall finalPath = Platform().calls.finalPath;
+    if (!filesAsked || finalPath == NULL)
+        return VolumeName(handle, out, capacity);
+    DWORD length = finalPath(handle, out, static_cast<DWORD>(capacity), 0);
+    if (length == 0 || length >= static_cast<DWORD>(capacity)) {
+        out[0] = L'\0';
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
 {
     resolved->filesAsked = Platform().filesHideLinks;
     resolved->path[0] = L'\0';
-    resolved->known = VolumeName(folder, resolved->path, kResolvedPathChars);
+    resolved->known = WhereItLies(folder, resolved->filesAsked, resolved->path, kResolvedPathChars);
 }
 
 namespace {
@@ -149,7 +172,7 @@ bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder)
     if (!folder.known || entry == INVALID_HANDLE_VALUE)
         return false;
     WCHAR where[kResolvedPathChars];
-    if (!VolumeName(entry, where, kResolvedPathChars))
+    if (!WhereItLies(entry, folder.filesAsked, where, kResolvedPathChars))
         return false;
     // Both come from the same resolution, so the folder's is the entry's
     // first part, then a backslash and the entry's name.

@@ -49,7 +49,7 @@ const int kResolvedPathChars = 1024;
 struct ResolvedFolder {
     WCHAR path[kResolvedPathChars];
     bool filesAsked; // where each file lies must be asked (Wine)
-    bool known;      // `path`, the folder's name on its volume, was told
+    bool known;      // `path` was told: where it lies (WhereItLies)
 };
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved);
 
