@@ -121,18 +121,14 @@ bool DeleteChildFolder(HANDLE parent, const WCHAR* name, const FolderIdentity& e
 
 namespace {
 
-// Where the open `handle` lies, every link resolved, into `out`: where each
-// file must be asked (Wine), its final path, which Wine's server tells from
-// the handle alone (its name on its volume would first fetch the file's
-// descriptor into the process: a round trip to the server a file); on the
-// other roads its name on its volume. A folder and its entries are asked
-// the same way, so that their answers compare.
-bool WhereItLies(HANDLE handle, bool filesAsked, WCHAR* out, int capacity)
+// The final path of the open `handle`, every link resolved, which Wine's
+// server tells from the handle alone (its name on its volume would first
+// fetch the file's descriptor into the process: a round trip to the server
+// a file). False when not told, or past `capacity`.
+bool FinalPath(HANDLE handle, WCHAR* out, int capacity)
 {
     GetFinalPathCall finalPath = Platform().calls.finalPath;
-    if (!filesAsked || finalPath == NULL)
-        return VolumeName(handle, out, capacity);
-    DWORD length = finalPath(handle, out, static_cast<DWORD>(capacity), 0);
+    DWORD length = finalPath != NULL ? finalPath(handle, out, static_cast<DWORD>(capacity), 0) : 0;
     if (length == 0 || length >= static_cast<DWORD>(capacity)) {
         out[0] = L'\0';
         return false;
@@ -146,7 +142,14 @@ void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
 {
     resolved->filesAsked = Platform().filesHideLinks;
     resolved->path[0] = L'\0';
-    resolved->known = WhereItLies(folder, resolved->filesAsked, resolved->path, kResolvedPathChars);
+    resolved->volumePath[0] = L'\0';
+    resolved->volumeKnown = false;
+    if (!resolved->filesAsked || Platform().calls.finalPath == NULL) {
+        resolved->known = VolumeName(folder, resolved->path, kResolvedPathChars);
+        return;
+    }
+    resolved->known = FinalPath(folder, resolved->path, kResolvedPathChars);
+    resolved->volumeKnown = VolumeName(folder, resolved->volumePath, kResolvedPathChars);
 }
 
 namespace {
@@ -169,18 +172,29 @@ bool SameCharacter(WCHAR a, WCHAR b)
 
 bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder)
 {
-    if (!folder.known || entry == INVALID_HANDLE_VALUE)
+    if (entry == INVALID_HANDLE_VALUE)
         return false;
+    // Asked as the folder was: by final path where files are asked (by name
+    // on the volume for an entry too deep for one), else by name on the
+    // volume.
     WCHAR where[kResolvedPathChars];
-    if (!WhereItLies(entry, folder.filesAsked, where, kResolvedPathChars))
+    const WCHAR* folderPath = folder.path;
+    bool told = folder.known;
+    if (folder.filesAsked && Platform().calls.finalPath != NULL && !FinalPath(entry, where, kResolvedPathChars)) {
+        folderPath = folder.volumePath;
+        told = folder.volumeKnown && VolumeName(entry, where, kResolvedPathChars);
+    } else if (told && (!folder.filesAsked || Platform().calls.finalPath == NULL)) {
+        told = VolumeName(entry, where, kResolvedPathChars);
+    }
+    if (!told)
         return false;
     // Both come from the same resolution, so the folder's is the entry's
     // first part, then a backslash and the entry's name.
-    int folderLength = WideLength(folder.path);
-    while (folderLength > 0 && folder.path[folderLength - 1] == L'\\')
+    int folderLength = WideLength(folderPath);
+    while (folderLength > 0 && folderPath[folderLength - 1] == L'\\')
         --folderLength; // a root ends in one
     for (int i = 0; i < folderLength; ++i)
-        if (!SameCharacter(where[i], folder.path[i]))
+        if (!SameCharacter(where[i], folderPath[i]))
             return false;
     if (where[folderLength] != L'\\' || where[folderLength + 1] == L'\0')
         return false;

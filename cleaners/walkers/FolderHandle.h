@@ -47,9 +47,13 @@ bool DeleteChildFolder(HANDLE parent, const WCHAR* name, const FolderIdentity& e
 const int kResolvedPathChars = 1024;
 
 struct ResolvedFolder {
-    WCHAR path[kResolvedPathChars];
-    bool filesAsked; // where each file lies must be asked (Wine)
-    bool known;      // `path` was told: where it lies (WhereItLies)
+    WCHAR path[kResolvedPathChars]; // where it lies: its final path where files are asked, else its name on its volume
+    bool filesAsked;                // where each file lies must be asked (Wine)
+    bool known;                     // `path` was told
+    // Where files are asked: its name on its volume too, for the entries
+    // whose final path cannot be told (past the system's longest).
+    WCHAR volumePath[kResolvedPathChars];
+    bool volumeKnown;
 };
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved);
 
