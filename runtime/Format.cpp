@@ -76,12 +76,12 @@ int Digits(unsigned long long value, unsigned int base, bool upper, char* digits
     return count;
 }
 
-void FormatInteger(Sink& out, const Conversion& spec, unsigned long long magnitude, bool negative,
+void FormatInteger(Sink& out, const Conversion& form, unsigned long long magnitude, bool negative,
                    bool isSigned, unsigned int base, bool upper)
 {
     char digits[24];
     int count = Digits(magnitude, base, upper, digits);
-    int precision = spec.precision < 0 ? 1 : spec.precision;
+    int precision = form.precision < 0 ? 1 : form.precision;
     int zeros = precision > count ? precision - count : 0;
 
     char prefix[2];
@@ -89,22 +89,22 @@ void FormatInteger(Sink& out, const Conversion& spec, unsigned long long magnitu
     if (isSigned) {
         if (negative)
             prefix[prefixLength++] = '-';
-        else if (spec.plus)
+        else if (form.plus)
             prefix[prefixLength++] = '+';
-        else if (spec.space)
+        else if (form.space)
             prefix[prefixLength++] = ' ';
-    } else if (spec.alternate && base == 16 && magnitude != 0) {
+    } else if (form.alternate && base == 16 && magnitude != 0) {
         prefix[prefixLength++] = '0';
         prefix[prefixLength++] = upper ? 'X' : 'x';
-    } else if (spec.alternate && base == 8 && magnitude != 0 && zeros == 0) {
+    } else if (form.alternate && base == 8 && magnitude != 0 && zeros == 0) {
         // The octal form of a number other than 0 starts with a zero, made
         // here unless the precision already gave one.
         zeros = 1;
     }
 
-    int padding = spec.width - (prefixLength + zeros + count);
-    bool padWithZeros = spec.zero && !spec.left && spec.precision < 0;
-    if (!spec.left && !padWithZeros)
+    int padding = form.width - (prefixLength + zeros + count);
+    bool padWithZeros = form.zero && !form.left && form.precision < 0;
+    if (!form.left && !padWithZeros)
         out.Repeat(' ', padding);
     out.Write(prefix, static_cast<size_t>(prefixLength));
     if (padWithZeros)
@@ -112,19 +112,19 @@ void FormatInteger(Sink& out, const Conversion& spec, unsigned long long magnitu
     out.Repeat('0', zeros);
     while (count > 0)
         out.Put(digits[--count]);
-    if (spec.left)
+    if (form.left)
         out.Repeat(' ', padding);
 }
 
-void FormatText(Sink& out, const Conversion& spec, const char* text, size_t length)
+void FormatText(Sink& out, const Conversion& form, const char* text, size_t length)
 {
-    if (spec.precision >= 0 && length > static_cast<size_t>(spec.precision))
-        length = static_cast<size_t>(spec.precision);
-    int padding = spec.width - static_cast<int>(length);
-    if (!spec.left)
-        out.Repeat(spec.zero ? '0' : ' ', padding);
+    if (form.precision >= 0 && length > static_cast<size_t>(form.precision))
+        length = static_cast<size_t>(form.precision);
+    int padding = form.width - static_cast<int>(length);
+    if (!form.left)
+        out.Repeat(form.zero ? '0' : ' ', padding);
     out.Write(text, length);
-    if (spec.left)
+    if (form.left)
         out.Repeat(' ', padding);
 }
 
@@ -205,35 +205,35 @@ Size SizeOf(const char** format)
 // One conversion, `format` just past its '%'; returns the format past it.
 const char* Convert(Sink& out, const char* start, const char* format, va_list* arguments)
 {
-    Conversion spec = {false, false, false, false, false, 0, -1, kSizeInt};
+    Conversion form = {false, false, false, false, false, 0, -1, kSizeInt};
     for (;; ++format) {
         if (*format == '-')
-            spec.left = true;
+            form.left = true;
         else if (*format == '+')
-            spec.plus = true;
+            form.plus = true;
         else if (*format == ' ')
-            spec.space = true;
+            form.space = true;
         else if (*format == '#')
-            spec.alternate = true;
+            form.alternate = true;
         else if (*format == '0')
-            spec.zero = true;
+            form.zero = true;
         else
             break;
     }
-    spec.width = Number(&format, arguments);
-    if (spec.width < 0) {
-        spec.left = true;
-        spec.width = -spec.width;
+    form.width = Number(&format, arguments);
+    if (form.width < 0) {
+        form.left = true;
+        form.width = -form.width;
     }
     if (*format == '.') {
         ++format;
-        spec.precision = Number(&format, arguments);
-        if (spec.precision < 0)
-            spec.precision = -1;
+        form.precision = Number(&format, arguments);
+        if (form.precision < 0)
+            form.precision = -1;
     }
     bool wide = *format == 'l' && (format[1] == 'c' || format[1] == 's');
     wide = wide || *format == 'w';
-    spec.size = SizeOf(&format);
+    form.size = SizeOf(&format);
     if (*format == 'w')
         ++format;
 
@@ -246,26 +246,26 @@ const char* Convert(Sink& out, const char* start, const char* format, va_list* a
     switch (wide ? '\1' : conversion) {
     case 'd':
     case 'i': {
-        long long value = SignedArgument(spec.size, arguments);
+        long long value = SignedArgument(form.size, arguments);
         unsigned long long magnitude =
             value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-        FormatInteger(out, spec, magnitude, value < 0, true, 10, false);
+        FormatInteger(out, form, magnitude, value < 0, true, 10, false);
         break;
     }
     case 'u':
-        FormatInteger(out, spec, UnsignedArgument(spec.size, arguments), false, false, 10, false);
+        FormatInteger(out, form, UnsignedArgument(form.size, arguments), false, false, 10, false);
         break;
     case 'o':
-        FormatInteger(out, spec, UnsignedArgument(spec.size, arguments), false, false, 8, false);
+        FormatInteger(out, form, UnsignedArgument(form.size, arguments), false, false, 8, false);
         break;
     case 'x':
     case 'X':
-        FormatInteger(out, spec, UnsignedArgument(spec.size, arguments), false, false, 16, conversion == 'X');
+        FormatInteger(out, form, UnsignedArgument(form.size, arguments), false, false, 16, conversion == 'X');
         break;
     case 'p': {
         // Every digit of the address, in capitals, as the system's runtime
         // writes a pointer ("0X" before it with '#').
-        Conversion pointer = spec;
+        Conversion pointer = form;
         pointer.precision = static_cast<int>(2 * sizeof(void*));
         FormatInteger(out, pointer, reinterpret_cast<size_t>(va_arg(*arguments, void*)), false, false, 16,
                       true);
@@ -273,7 +273,7 @@ const char* Convert(Sink& out, const char* start, const char* format, va_list* a
     }
     case 'c': {
         char character = static_cast<char>(va_arg(*arguments, int));
-        Conversion one = spec;
+        Conversion one = form;
         one.precision = -1; // a character is written whole
         FormatText(out, one, &character, 1);
         break;
@@ -282,8 +282,8 @@ const char* Convert(Sink& out, const char* start, const char* format, va_list* a
         const char* text = va_arg(*arguments, const char*);
         if (text == NULL)
             text = "(null)";
-        size_t limit = spec.precision >= 0 ? static_cast<size_t>(spec.precision) : static_cast<size_t>(-1);
-        FormatText(out, spec, text, LS_RUNTIME_NAME(strnlen)(text, limit));
+        size_t limit = form.precision >= 0 ? static_cast<size_t>(form.precision) : static_cast<size_t>(-1);
+        FormatText(out, form, text, LS_RUNTIME_NAME(strnlen)(text, limit));
         break;
     }
     case '%':
