@@ -211,10 +211,11 @@ DWORD RunShellScript(const std::string& script)
     STARTUPINFOA startup = {sizeof(startup)};
     PROCESS_INFORMATION process;
     DWORD code = 0xdeadbeef;
+    // The process handles Wine hands back for a native program are whatever
+    // lay in its own variables, never set: at times a handle of this process
+    // (a registry key the shell keeps open, say). They are not closed.
     if (CreateProcessA("Z:\\bin\\sh", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
                        &process)) {
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
         for (int waited = 0; waited < 60000 && !Exists(status); waited += 2)
             Sleep(2);
         HANDLE result = CreateFileA(status.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
