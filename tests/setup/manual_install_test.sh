@@ -72,12 +72,19 @@ quiet regsvr32 /s "$windir\\LSCleaners.dll"
     || fail "the server's classes or catalogue are missing after regsvr32"
 
 # 3. The settings applet, started once, enters itself under App Paths.
-"$wine" "$dir/LS5Panel.exe" </dev/null >/dev/null 2>&1 &
+# What Wine says of the applet's start is kept, to be shown if it fails.
+WINEDEBUG=-all,err+all "$wine" "$dir/LS5Panel.exe" </dev/null >/dev/null 2>"$root/applet.err" &
 applet=$!
 pids="$pids $applet"
-driver wait-dialog "Larkspire Settings" "" 60 || fail "the settings applet did not show its sheet"
+shown=yes
+driver wait-dialog "Larkspire Settings" "" 60 || shown=no
 driver close "Larkspire Settings" 5 >/dev/null
 wait "$applet"
+applet_status=$?
+if [ $shown = no ]; then
+    fail "the settings applet did not show its sheet (exit code $applet_status)"
+    sed 's/^/manual_install_test:   /' "$root/applet.err" | tail -20
+fi
 [ "$(default "$apppath")" = "$windir\\LS5Panel.exe" ] \
     && pass "the settings applet entered itself under App Paths" || fail "no App Paths entry for LS5Panel.exe"
 
