@@ -119,25 +119,6 @@ bool DeleteChildFolder(HANDLE parent, const WCHAR* name, const FolderIdentity& e
     return deleted;
 }
 
-namespace {
-
-// The final path of the open `handle`, every link resolved, which Wine's
-// server tells from the handle alone (its name on its volume would first
-// fetch the file's descriptor into the process: a round trip to the server
-// a file). False when not told, or past `capacity`.
-bool FinalPath(HANDLE handle, WCHAR* out, int capacity)
-{
-    GetFinalPathCall finalPath = Platform().calls.finalPath;
-    DWORD length = finalPath != NULL ? finalPath(handle, out, static_cast<DWORD>(capacity), 0) : 0;
-    if (length == 0 || length >= static_cast<DWORD>(capacity)) {
-        out[0] = L'\0';
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
 {
     resolved->filesAsked = Platform().filesHideLinks;
@@ -148,7 +129,9 @@ void ResolveFolder(HANDLE folder, ResolvedFolder* resolved)
         resolved->known = VolumeName(folder, resolved->path, kResolvedPathChars);
         return;
     }
-    resolved->known = FinalPath(folder, resolved->path, kResolvedPathChars);
+    // Wine's server tells a final path from the handle alone; a name on the
+    // volume first fetches the file's descriptor: a round trip a file.
+    resolved->known = FinalPathOf(folder, resolved->path, kResolvedPathChars);
     resolved->volumeKnown = VolumeName(folder, resolved->volumePath, kResolvedPathChars);
 }
 
@@ -180,11 +163,11 @@ bool LiesDirectlyIn(HANDLE entry, const ResolvedFolder& folder)
     WCHAR where[kResolvedPathChars];
     const WCHAR* folderPath = folder.path;
     bool told = folder.known;
-    if (folder.filesAsked && Platform().calls.finalPath != NULL && !FinalPath(entry, where, kResolvedPathChars)) {
+    if (!folder.filesAsked || Platform().calls.finalPath == NULL) {
+        told = told && VolumeName(entry, where, kResolvedPathChars);
+    } else if (!FinalPathOf(entry, where, kResolvedPathChars)) {
         folderPath = folder.volumePath;
         told = folder.volumeKnown && VolumeName(entry, where, kResolvedPathChars);
-    } else if (told && (!folder.filesAsked || Platform().calls.finalPath == NULL)) {
-        told = VolumeName(entry, where, kResolvedPathChars);
     }
     if (!told)
         return false;
